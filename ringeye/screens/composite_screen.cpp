@@ -1,0 +1,19 @@
+#include "ringeye/screens/screens.h"
+#include "ringeye/smt_retrieval.h"
+
+const LabelEntry CompositeLabels[] = {
+    {0, 1, 1, ":Poll Rate"},
+    {2, 2, 1, "ManufactureData: "},
+    {3, 2, 1, "UserData       : "},
+    {1, 2, 1, "StationID      : "},
+    {0, 35, 2, "Composite Data"},
+    {0, 0, 0, nullptr},
+};
+
+uint32_t PreviousTransmitCount = 0;
+
+int PaintCompositeScreen() {
+    if (FetchCycle() != 0) return -1;
+    StationHeader(CompositeLabels);
+    return 0;
+}
