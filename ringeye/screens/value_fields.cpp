@@ -1,0 +1,45 @@
+#include "ringeye/screens/value_fields.h"
+
+#include "ringeye/smt_retrieval.h"
+
+const char* TextFor(const TextTable& table, uint32_t number) {
+    return number < table.count ? table.texts[number] : table.fallback;
+}
+
+uint32_t ReadField(const ValueField& field, int port) {
+    const ParamSlot& slot = SlotOf(field.type, port);
+    switch (field.read) {
+        case ValueRead::kByte3: return ValueByte(slot, 3);
+        case ValueRead::kByte5: return ValueByte(slot, 5);
+        case ValueRead::kByte6: return ValueByte(slot, 6);
+        case ValueRead::kByte7: return ValueByte(slot, 7);
+        case ValueRead::k16At2: return Value16(slot, 2);
+        case ValueRead::k16At6: return Value16(slot, 6);
+        case ValueRead::k32At0: return Value32(slot, 0);
+        case ValueRead::k32At4: return Value32(slot, 4);
+        case ValueRead::k32At8: return Value32(slot, 8);
+    }
+    return 0;
+}
+
+void PaintFields(const ValueField* fields, size_t count, const LabelEntry* labels, int port) {
+    for (size_t i = 0; i < count; ++i) {
+        const ValueField& field = fields[i];
+        const LabelEntry& label = labels[field.entry];
+        const uint32_t number = ReadField(field, port);
+        switch (field.show) {
+            case ValueShow::kNumber:
+                PutValue(field.format, static_cast<int32_t>(number), label);
+                break;
+            case ValueShow::kTime:
+                PutTimeMs(field.format, static_cast<int32_t>(number), label);
+                break;
+            case ValueShow::kFlag:
+                PutFlag(field.mask ? number & field.mask : number, label);
+                break;
+            case ValueShow::kText:
+                if (field.texts) PutText(TextFor(*field.texts, number), label);
+                break;
+        }
+    }
+}

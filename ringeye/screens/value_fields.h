@@ -1,0 +1,65 @@
+// Screens as data: most values of a screen are one row of a static ValueField table that says
+// which label the value follows, which parameter it comes from, which bytes of the record are
+// read and how the number is shown. PaintFields walks such a table in order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ringeye/layout.h"
+
+// Which bytes of a record's value hold the number (value byte n counts from the first byte
+// after the record's length field; MAC, PATH and PORT data begin at value byte 4).
+enum class ValueRead {
+    kByte3,    // 8-bit datum of an SMT attribute
+    kByte7,    // 8-bit datum of a MAC, PATH or PORT attribute
+    kByte5,    // single bytes inside a four-byte field (PORT requested paths)
+    kByte6,
+    k16At2,    // 16-bit datum of an SMT attribute, value bytes 2 (high) and 3 (low)
+    k16At6,    // 16-bit datum of a MAC, PATH or PORT attribute
+    k32At0,    // 32-bit datum of an SMT attribute
+    k32At4,    // 32-bit datum of a MAC, PATH or PORT attribute
+    k32At8,    // the low half of the time stamp inside SetCount
+};
+
+enum class ValueShow {
+    kNumber,  // PutValue with `format`
+    kTime,    // PutTimeMs with `format`: an FDDI time in milliseconds
+    kFlag,    // "True " when any bit of `mask` is set (mask 0: any bit), else "False"
+    kText,    // the text of `texts` for the number
+};
+
+// A text table with the text shown for numbers beyond it.
+struct TextTable {
+    const char* const* texts;
+    size_t count;
+    const char* fallback;
+};
+
+template <size_t N>
+constexpr TextTable MakeTextTable(const char* const (&texts)[N], const char* fallback) {
+    return {texts, N, fallback};
+}
+
+const char* TextFor(const TextTable& table, uint32_t number);
+
+struct ValueField {
+    int entry;      // the label, by its position in the screen's table
+    uint16_t type;  // parameter type of the record
+    ValueRead read;
+    ValueShow show;
+    const char* format = nullptr;     // kNumber, kTime
+    uint32_t mask = 0;                // kFlag
+    const TextTable* texts = nullptr;  // kText
+};
+
+// The number a field reads from its slot (of port `port` for PORT parameters).
+uint32_t ReadField(const ValueField& field, int port);
+
+// Paints `count` fields in order at their labels' value columns.
+void PaintFields(const ValueField* fields, size_t count, const LabelEntry* labels, int port = 0);
+
+template <size_t N>
+void PaintFields(const ValueField (&fields)[N], const LabelEntry* labels, int port = 0) {
+    PaintFields(fields, N, labels, port);
+}

@@ -1,0 +1,81 @@
+#include "common/device_channel.h"
+#include "common/number_dialog.h"
+#include "tallyer/stats_screen.h"
+#include "tallyer/tallyer_main.h"
+
+namespace tallyer {
+
+VtHandle MainWindow;
+
+namespace {
+
+constexpr int kRows = 24, kColumns = 84;
+constexpr int kRefreshMs = 1000;
+constexpr int kEscKey = 27;
+
+DriverStatsRecord StatsRecord;
+int SpinnerPosition = 0;
+
+void ShowFailure(const char* message, ChannelFailure failure) {
+    vtErase(MainWindow);
+    vtPrintAt(0, 1, "%s", CommandBar);
+    vtPrintAt(1, 1, "%s", message);
+    if (failure == ChannelFailure::kOpen) {
+        vtRefresh(MainWindow);
+    } else {
+        vtUpdate();
+    }
+}
+
+const ChannelProfile kTallyerChannel = {
+    sizeof(DriverStatsRecord),
+    true,  // the instance goes into word 0 just before the call
+    "***Error***: Cannot detect 4682 device\n",
+    "***ERROR***: IOCTL Failed for DevInstance %d, GetLastError = %x\n",
+    ShowFailure,
+};
+
+void DrawSpinner() {
+    static const char kSpinner[] = {'|', '/', '-', '\\'};
+    vtMove(MainWindow, 0, 0);
+    vtPutChar(MainWindow, kSpinner[SpinnerPosition]);
+    SpinnerPosition = (SpinnerPosition + 1) % 4;
+}
+
+void StatsLoop() {
+    vtStartInput();
+    reinterpret_cast<uint8_t*>(MainWindow)[14] |= kVtNoWait;
+    vtStartKeys();
+    for (;;) {
+        if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) PaintStatistics(StatsRecord);
+        DrawSpinner();
+        vtRefresh(MainWindow);
+        vtUpdate();
+        // A key ends the wait at once; without one the next request goes out a second later.
+        vtWaitKey(MainWindow, kRefreshMs);
+        const int key = vtGetKey(MainWindow);
+        if (key == '0' || key == kEscKey) return;
+        if (key == 0) continue;
+        if (key == '1') DevInstanceDialog(MainWindow);
+        vtRefresh(MainWindow);
+        vtUpdate();
+    }
+}
+
+}  // namespace
+}  // namespace tallyer
+
+using namespace tallyer;
+
+int TallyerMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) {
+    // A fresh process starts with these; set them so tests can run the entry again.
+    DeviceInstance = 0;
+    SpinnerPosition = 0;
+    SetChannelProfile(&kTallyerChannel);
+    InitDevicePath();
+    vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
+               "Courier", 7);
+    vtErase(MainWindow);
+    StatsLoop();
+    return 0;
+}

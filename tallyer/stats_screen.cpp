@@ -1,0 +1,64 @@
+#include "tallyer/stats_screen.h"
+
+#include <iterator>
+
+namespace tallyer {
+
+const char CommandBar[] =
+    "-- Commands: 0 or <ESC>=EXIT    1=Select Device Instance   ---------------------";
+
+namespace {
+
+// One line per row, transmit counters at column 0 and receive counters at column 40: row r
+// shows word 2(r-3) on the left and word 2(r-3)+1 on the right.
+struct CounterLine {
+    const char* transmitFormat;
+    const char* receiveFormat;
+};
+
+const CounterLine kCounterLines[] = {
+    {"Xmit packets              %12lu", "Recv packets              %12lu"},
+    {"Xmit bytes                %12lu", "Recv bytes                %12lu"},
+    {"Xmit Broadcast packets    %12lu", "Recv Broadcast packets    %12lu"},
+    {"Xmit Broadcast bytes      %12lu", "Recv Broadcast bytes      %12lu"},
+    {"Xmit Multicast packets    %12lu", "Recv Multicast packets    %12lu"},
+    {"Xmit Multicast bytes      %12lu", "Recv Multicast bytes      %12lu"},
+    {"Xmit Loopback packets     %12lu", "Recv Loopback packets     %12lu"},
+    {"Xmit Loopback bytes       %12lu", "Recv Loopback bytes       %12lu"},
+    {"Xmit Directed packets     %12lu", "Recv Directed packets     %12lu"},
+    {"Xmit Directed bytes       %12lu", "Recv Directed bytes       %12lu"},
+    {"Xmit errors (Total)       %12lu", "Recv  errors (Total)      %12lu"},
+    {"Xmit port errors          %12lu", "Recv E-Flag errors        %12lu"},
+    {"Xmit abort errors         %12lu", "Recv CRC errors           %12lu"},
+    {"Underrun errors           %12lu", "Overrun errors            %12lu"},
+    {"Xmit parity errors        %12lu", "Recv  parity errors       %12lu"},
+    {"Xmit bad packets          %12lu", "Recv bad packets          %12lu"},
+    {"NO Xmit buffers           %12lu", "Xmit RING FULL            %12lu"},
+    {"Total FSI Interrupts      %12lu", "Total RC Interrupts       %12lu"},
+};
+static_assert(std::size(kCounterLines) * 2 == kStatsWords - 1, "36 counters are shown");
+
+constexpr int kFirstCounterRow = 3, kReceiveColumn = 40;
+
+}  // namespace
+
+void PaintStatistics(const DriverStatsRecord& record) {
+    vtMove(MainWindow, 0, 0);
+    vtPrint("%s", CommandBar);
+    vtPrintAt(1, 0, "\n");  // wipes an old error line
+    vtMove(MainWindow, 2, 0);
+    vtPutString(MainWindow, "Xmit statistics:");
+    vtMove(MainWindow, 2, kReceiveColumn);
+    vtPutString(MainWindow, "Recv statistics:");
+    int row = kFirstCounterRow;
+    int word = 0;
+    for (const CounterLine& line : kCounterLines) {
+        vtPrintAt(row, 0, line.transmitFormat, static_cast<unsigned long>(record.words[word]));
+        vtPrintAt(row, kReceiveColumn, line.receiveFormat,
+                  static_cast<unsigned long>(record.words[word + 1]));
+        ++row;
+        word += 2;
+    }
+}
+
+}  // namespace tallyer

@@ -1,0 +1,43 @@
+#include "tests/harness/monitor_harness.h"
+
+#include "platform/win32/in_process_device.h"
+#include "ringeye/ringeye_main.h"
+
+namespace {
+constexpr char kDeviceName[] = "qd4682";
+}
+
+MonitorHarness::MonitorHarness() {
+    platform::SetClock(&clock);
+    vtwin::SetDisplay(&display);
+    platform::RegisterInProcessDevice(kDeviceName, &station);
+}
+
+MonitorHarness::~MonitorHarness() {
+    platform::RegisterInProcessDevice(kDeviceName, nullptr);
+    vtwin::SetDisplay(nullptr);
+    platform::SetClock(nullptr);
+}
+
+void MonitorHarness::KeyAt(uint64_t ms, int key) {
+    clock.At(ms, [this, key] { display.PushKey(key); });
+}
+
+void MonitorHarness::KeysAt(uint64_t ms, const std::string& keys) {
+    clock.At(ms, [this, keys] { display.PushKeys(keys); });
+}
+
+void MonitorHarness::SetDevicePresent(bool present) {
+    platform::RegisterInProcessDevice(kDeviceName, present ? &station : nullptr);
+}
+
+std::vector<std::string> MonitorHarness::Rows(int first, int last) const {
+    std::vector<std::string> rows;
+    for (int row = first; row <= last; ++row) rows.push_back(display.Row(row));
+    return rows;
+}
+
+int MonitorHarness::RunRingeye(uint64_t exitAtMs) {
+    KeyAt(exitAtMs, 27);
+    return RingeyeMain(nullptr, nullptr, nullptr, 0);
+}
