@@ -89,9 +89,9 @@ constexpr TextTable kStationStatuses = MakeTextTable(StationStatusTexts, "Unknow
 using R = ValueRead;
 using S = ValueShow;
 
-// Every value of the screen in painting order. The eight-byte time stamps and the station ID
-// show their low half only: the high half is printed one cell narrower at the same place just
-// before, so the low half always covers it.
+// Every value of the screen in painting order. Beside the labels of the MIB operation group
+// there is room for one half of an eight-byte time stamp or station ID only: the high half is
+// written first, one cell narrower, and the low half always covers it.
 constexpr ValueField kSmtFields[] = {
     {5, 0x1015, R::kByte3, S::kNumber, "0x%02X"},
     {6, 0x1016, R::kByte3, S::kNumber, "0x%02X"},

@@ -243,7 +243,7 @@ TEST(MacScreen, AShorterTextLeavesTheTailUntilTheScreenIsEnteredAgain) {
     h.RunRingeye(3000);
     EXPECT_EQ(shown, PaddedRows({
                          "  CurrentPath : Concatenated",
-                         "  CurrentPath : Thrucatenated",
+                         "  CurrentPath : Thruatenated",
                          "  CurrentPath : Thru",
                      }));
 }
