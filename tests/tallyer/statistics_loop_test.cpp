@@ -7,10 +7,11 @@
 
 #include "platform/win32/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
+#include "tests/tallyer/tallyer_run.h"
 
 namespace {
 
-constexpr char kEnter = 10, kEsc = 27, kBackspace = 8;
+constexpr int kEnter = 10, kEsc = 27, kBackspace = 8;
 
 bool IsBlank(const vtwin::ScreenImage& image) {
     if (image.text.empty()) return false;
@@ -69,7 +70,7 @@ TEST(TallyerKeys, DeviceInstanceDialogChangesEveryLaterRequest) {
         h.At(1400, [&] { beforeDialog = observer.seen.size(); });
         h.KeyAt(1500, '1');
         h.KeysAt(1510, c.keys);
-        EXPECT_EQ(h.RunTallyer(4600), 0) << c.name;
+        EXPECT_EQ(RunTallyerOnce(h, 4600), 0) << c.name;
         ASSERT_GT(observer.seen.size(), beforeDialog + 3) << c.name;
         int clears = 0;
         for (size_t i = 0; i < observer.seen.size(); ++i) {
@@ -98,7 +99,7 @@ KeyRun RunWithKey(int key) {
         run.requestsAt1900 = h.station.requests.size();
         run.rowsAt1900 = h.Rows(1, 23);
     });
-    run.status = h.RunTallyer(3500);
+    run.status = RunTallyerOnce(h, 3500);
     run.requests = h.station.requests.size();
     return run;
 }
@@ -106,7 +107,8 @@ KeyRun RunWithKey(int key) {
 TEST(TallyerKeys, OtherKeysOnlyRefreshOnceMore) {
     const KeyRun quiet = RunWithKey(0);
     ASSERT_EQ(quiet.requestsAt1900, 2u);  // at the start and a second later
-    for (int key : {'x', ' ', '2', '9', static_cast<int>(kEnter), static_cast<int>(kBackspace)}) {
+    const int otherKeys[] = {'x', ' ', '2', '9', kEnter, kBackspace};
+    for (int key : otherKeys) {
         const KeyRun run = RunWithKey(key);
         EXPECT_EQ(run.requestsAt1900, quiet.requestsAt1900 + 1) << "key " << key;
         EXPECT_EQ(run.rowsAt1900, quiet.rowsAt1900) << "key " << key;
@@ -115,7 +117,8 @@ TEST(TallyerKeys, OtherKeysOnlyRefreshOnceMore) {
 }
 
 TEST(TallyerKeys, ZeroAndEscEndTheProgramWithStatusZero) {
-    for (int key : {'0', static_cast<int>(kEsc)}) {
+    const int exitKeys[] = {'0', kEsc};
+    for (int key : exitKeys) {
         const KeyRun run = RunWithKey(key);
         EXPECT_EQ(run.status, 0) << "key " << key;
         EXPECT_EQ(run.requests, 2u) << "key " << key;  // none after the key
