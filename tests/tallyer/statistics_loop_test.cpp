@@ -7,7 +7,6 @@
 
 #include "platform/win32/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
-#include "tests/tallyer/tallyer_run.h"
 
 namespace {
 
@@ -70,7 +69,7 @@ TEST(TallyerKeys, DeviceInstanceDialogChangesEveryLaterRequest) {
         h.At(1400, [&] { beforeDialog = observer.seen.size(); });
         h.KeyAt(1500, '1');
         h.KeysAt(1510, c.keys);
-        EXPECT_EQ(RunTallyerOnce(h, 4600), 0) << c.name;
+        EXPECT_EQ(h.RunTallyer(4600), 0) << c.name;
         ASSERT_GT(observer.seen.size(), beforeDialog + 3) << c.name;
         int clears = 0;
         for (size_t i = 0; i < observer.seen.size(); ++i) {
@@ -99,7 +98,7 @@ KeyRun RunWithKey(int key) {
         run.requestsAt1900 = h.station.requests.size();
         run.rowsAt1900 = h.Rows(1, 23);
     });
-    run.status = RunTallyerOnce(h, 3500);
+    run.status = h.RunTallyer(3500);
     run.requests = h.station.requests.size();
     return run;
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "tests/harness/monitor_harness.h"
-#include "tests/tallyer/tallyer_run.h"
 
 namespace {
 
@@ -101,7 +100,7 @@ TEST(TallyerScreen, ShowsEveryCounterUnderItsLabel) {
     h.station.stats = DistinctRecord();
     std::vector<std::string> shown;
     h.At(500, [&] { shown = h.Rows(0, kScreenRows - 1); });
-    EXPECT_EQ(RunTallyerOnce(h, 600), 0);
+    EXPECT_EQ(h.RunTallyer(600), 0);
     ExpectScreen(shown, CountersScreen('|', DistinctRecord()), "first cycle");
 }
 
@@ -111,7 +110,7 @@ TEST(TallyerScreen, SpinnerTurnsOncePerCycle) {
     for (int cycle = 0; cycle < 5; ++cycle) {
         h.At(1000 * cycle + 500, [&] { spinner += h.Cells(0, 0, 1); });
     }
-    RunTallyerOnce(h, 4600);
+    h.RunTallyer(4600);
     EXPECT_EQ(spinner, "|/-\\|");
 }
 
@@ -123,7 +122,7 @@ TEST(TallyerScreen, AbsentDeviceIsReportedUntilItAnswers) {
     h.At(500, [&] { absent = h.Rows(0, kScreenRows - 1); });
     h.At(1500, [&] { h.SetDevicePresent(true); });
     h.At(2500, [&] { recovered = h.Rows(0, kScreenRows - 1); });
-    EXPECT_EQ(RunTallyerOnce(h, 2600), 0);
+    EXPECT_EQ(h.RunTallyer(2600), 0);
     ExpectScreen(absent, FailureScreen('|', "***Error***: Cannot detect 4682 device"), "absent");
     ExpectScreen(recovered, CountersScreen('-', DistinctRecord()), "next cycle");
 }
@@ -135,7 +134,7 @@ TEST(TallyerScreen, RefusedRequestShowsInstanceAndErrorCode) {
     h.KeyAt(1500, '1');
     h.KeysAt(1510, "2\n");
     h.At(2000, [&] { refused = h.Rows(0, kScreenRows - 1); });
-    EXPECT_EQ(RunTallyerOnce(h, 2100), 0);
+    EXPECT_EQ(h.RunTallyer(2100), 0);
     ExpectScreen(
         refused,
         FailureScreen('-', "***ERROR***: IOCTL Failed for DevInstance 2, GetLastError = 1f"),
