@@ -104,16 +104,6 @@ TEST(TallyerScreen, ShowsEveryCounterUnderItsLabel) {
     ExpectScreen(shown, CountersScreen('|', DistinctRecord()), "first cycle");
 }
 
-TEST(TallyerScreen, SpinnerTurnsOncePerCycle) {
-    MonitorHarness h;
-    std::string spinner;
-    for (int cycle = 0; cycle < 5; ++cycle) {
-        h.At(1000 * cycle + 500, [&] { spinner += h.Cells(0, 0, 1); });
-    }
-    h.RunTallyer(4600);
-    EXPECT_EQ(spinner, "|/-\\|");
-}
-
 TEST(TallyerScreen, AbsentDeviceIsReportedUntilItAnswers) {
     MonitorHarness h;
     h.station.stats = DistinctRecord();
