@@ -11,6 +11,7 @@
 
 #include "platform/vtwin/terminal_display.h"
 #include "platform/vtwin/terminal_signals.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace {
 
@@ -164,11 +165,48 @@ TEST(TerminalSignals, HandlersOnlyNoteTheSignalAndWakeTheWait) {
     EXPECT_EQ(current.sa_handler, SIG_DFL);
 }
 
+// A file for what a child process sends to its terminal; read back and removed.
+class ChildTerminal {
+  public:
+    ChildTerminal() {
+        int descriptor = mkstemp(path);
+        if (descriptor >= 0) close(descriptor);
+    }
+    ~ChildTerminal() { unlink(path); }
+    std::string Written() const {
+        std::string bytes;
+        if (FILE* written = std::fopen(path, "r")) {
+            for (int c; (c = std::fgetc(written)) != EOF;)
+                bytes.push_back(static_cast<char>(c));
+            std::fclose(written);
+        }
+        return bytes;
+    }
+    char path[32] = "/tmp/vtwin-terminal-XXXXXX";
+};
+
+TEST(TerminalExitDeathTest, ExitWithoutEndRestoresTheTerminal) {
+    ChildTerminal child;
+    EXPECT_EXIT(
+        {
+            setenv("LINES", "24", 1);
+            setenv("COLUMNS", "80", 1);
+            // Never destroyed, so that only the library's exit hook can restore the terminal.
+            static TerminalDisplay* terminal = new TerminalDisplay(
+                std::fopen(child.path, "w"), std::fopen("/dev/null", "r"), "xterm");
+            vtwin::SetDisplay(terminal);
+            VtHandle mainWindow = nullptr;
+            vtOpenMain(nullptr, nullptr, 0, "", &mainWindow, 24, 84, "Courier", 7);
+            vtStartInput();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos);
+}
+
 TEST(TerminalSignalsDeathTest, TerminationRestoresTheTerminalThenEndsByTheSignal) {
-    char path[] = "/tmp/vtwin-signal-XXXXXX";
-    int descriptor = mkstemp(path);
-    ASSERT_GE(descriptor, 0);
-    close(descriptor);
+    ChildTerminal child;
+    const char* path = child.path;
     EXPECT_EXIT(
         {
             setenv("LINES", "24", 1);
@@ -182,14 +220,7 @@ TEST(TerminalSignalsDeathTest, TerminationRestoresTheTerminalThenEndsByTheSignal
             std::_Exit(0);
         },
         ::testing::KilledBySignal(SIGTERM), "");
-    FILE* written = std::fopen(path, "r");
-    ASSERT_NE(written, nullptr);
-    std::string bytes;
-    for (int c; (c = std::fgetc(written)) != EOF;)
-        bytes.push_back(static_cast<char>(c));
-    std::fclose(written);
-    unlink(path);
-    EXPECT_NE(bytes.find("\033[?1049l"), std::string::npos) << "restored before the end";
+    EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos) << "restored before the end";
 }
 
 }  // namespace
