@@ -4,6 +4,7 @@
 #include "common/device_channel.h"
 #include "common/number_dialog.h"
 #include "platform/clock.h"
+#include "platform/vtwin/window.h"
 #include "ringeye/delay_dialog.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
@@ -62,7 +63,7 @@ void ResetState() {
     SpinnerPhase = 1;
 }
 
-void SetMainOption(uint8_t bit) { reinterpret_cast<uint8_t*>(MainWindow)[14] |= bit; }
+void SetMainOption(uint8_t bit) { MainWindow->WindowOptions |= bit; }
 
 }  // namespace
 

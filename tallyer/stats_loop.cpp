@@ -1,5 +1,6 @@
 #include "common/device_channel.h"
 #include "common/number_dialog.h"
+#include "platform/vtwin/window.h"
 #include "tallyer/stats_screen.h"
 #include "tallyer/tallyer_main.h"
 
@@ -44,7 +45,7 @@ void DrawSpinner() {
 
 void StatsLoop() {
     vtStartInput();
-    reinterpret_cast<uint8_t*>(MainWindow)[14] |= kVtNoWait;
+    MainWindow->WindowOptions |= kVtNoWait;
     vtStartKeys();
     for (;;) {
         if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) PaintStatistics(StatsRecord);
