@@ -27,6 +27,9 @@ enum class ValueShow {
     kTime,    // PutTimeMs with `format`: an FDDI time in milliseconds
     kFlag,    // "True " when any bit of `mask` is set (mask 0: any bit), else "False"
     kText,    // the text of `texts` for the number
+    // The text of `texts` for the lowest bit of `mask` that is set (mask 0: any bit), bit 0
+    // naming text 0; the fallback when none is set.
+    kLowestBitText,
 };
 
 // A text table with the text shown for numbers beyond it.
@@ -52,6 +55,16 @@ struct ValueField {
     uint32_t mask = 0;                // kFlag
     const TextTable* texts = nullptr;  // kText
 };
+
+// True when every field names a label before the table's terminating entry, so that painting
+// never reads past a label table; screens check their tables with it at compile time.
+template <size_t F, size_t L>
+constexpr bool FieldsFitLabels(const ValueField (&fields)[F], const LabelEntry (&)[L]) {
+    for (const ValueField& field : fields) {
+        if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
+    }
+    return true;
+}
 
 // The number a field reads from its slot (of port `port` for PORT parameters).
 uint32_t ReadField(const ValueField& field, int port);
