@@ -23,6 +23,11 @@ void PutAt(const char* text, int32_t row, int32_t col, int32_t /*style*/) {
     if (vtMove(TargetWindow, row, col)) vtPutString(TargetWindow, text);
 }
 
+void PutMessage(const char* text) {
+    PutAt(text, 0, 0, 0);
+    if (std::strlen(text) > static_cast<size_t>(kPadColumns)) PutAt(text + kPadColumns, 1, 0, 0);
+}
+
 void PutValue(const char* format, int32_t value, const LabelEntry& label) {
     std::snprintf(TextBuffer, sizeof TextBuffer, format, value);
     PutAt(TextBuffer, label.row, ValueColumn(label), 0);

@@ -21,6 +21,9 @@ int32_t ValueColumn(const LabelEntry& label);
 
 // Writes `text` at (row, col) of TargetWindow when the cursor can be moved there.
 void PutAt(const char* text, int32_t row, int32_t col, int32_t style);
+// Writes a failure message at row 0, column 0 of TargetWindow. A message longer than the
+// 80-column pad goes on at the start of the next row instead of losing its end.
+void PutMessage(const char* text);
 // Prints `value` with `format` and puts it at the label's value column.
 void PutValue(const char* format, int32_t value, const LabelEntry& label);
 // Puts a text at the label's value column.

@@ -37,7 +37,7 @@ int SpinnerPhase = 1;
 void ShowRequestFailure(const char* message, ChannelFailure) {
     std::snprintf(TextBuffer, sizeof TextBuffer, "%s", message);
     vtErase(TargetWindow);
-    PutAt(TextBuffer, 0, 0, 0);
+    PutMessage(TextBuffer);
     DrawMenuBars();
 }
 

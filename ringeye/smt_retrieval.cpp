@@ -122,7 +122,7 @@ void ShowVersionRefusal(uint32_t version) {
                   "OpVersionId=%04X\n",
                   version);
     vtErase(TargetWindow);
-    PutAt(TextBuffer, 0, 0, 0);
+    PutMessage(TextBuffer);
     DrawMenuBars();
 }
 

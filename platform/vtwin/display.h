@@ -18,23 +18,31 @@ struct ScreenImage {
 };
 
 class Display {
-public:
+  public:
     virtual ~Display() = default;
     virtual void Open(const char* title, int rows, int columns) = 0;
     // Shows the image. Called on vtRefresh and vtUpdate.
     virtual void Present(const ScreenImage& image) = 0;
-    // Takes the next waiting key as the library's key code (already translated when
-    // `translate` is set), or answers 0 at once when none waits.
+    // Takes the next waiting key, or answers 0 at once when none waits. With `translate` set the
+    // key comes as the library's key code (Enter 10, Backspace 8, Esc 27, see
+    // key_translation.h) and keys without a character are skipped; without it the key comes as
+    // the terminal delivered it.
     virtual int TakeKey(bool translate) = 0;
-    // Waits up to timeoutMs (negative: without limit) for a key; true when one waits.
+    // Waits up to timeoutMs (negative: without limit) for a key; true when one waits. A true
+    // answer may still be followed by TakeKey answering 0, when that key is dropped.
     virtual bool WaitForKey(int timeoutMs) = 0;
     virtual void StartInput() = 0;
     // Restores what Open changed. Safe to call twice.
     virtual void Close() = 0;
+    // Deals with what happened outside the program since the last call: a resized terminal is
+    // repainted, a termination signal restores the terminal and ends the process. The library
+    // calls it at the start of vtGetKey, vtWaitKey, vtRefresh and vtUpdate.
+    virtual void CheckEvents() {}
 };
 
 // The display vtOpenMain opens. nullptr (the default) is the terminal. Tests install a
-// HeadlessDisplay before they run a program entry. The caller keeps ownership.
+// HeadlessDisplay before they run a program entry. The caller keeps ownership and keeps the
+// display alive until vtEnd; a change takes effect at the next vtOpenMain.
 void SetDisplay(Display* display);
 
 }  // namespace vtwin

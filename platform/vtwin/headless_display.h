@@ -12,12 +12,16 @@
 namespace vtwin {
 
 class HeadlessDisplay : public Display {
-public:
+  public:
     // With a virtual clock, waiting for a key advances that clock (running its events, which
-    // may queue keys) instead of sleeping. Without one, waits return at once.
+    // may queue keys) instead of sleeping. Without one, waits return at once. A wait without
+    // limit that no key and no scheduled event can end aborts with a message on stderr.
     explicit HeadlessDisplay(platform::VirtualClock* clock = nullptr) : clock_(clock) {}
 
-    // Queues key codes as a terminal would deliver them after translation (10, 8, 27, ...).
+    // Queues key codes as a terminal delivers them: bytes (13 or 10 for Enter, 127 or 8 for
+    // Backspace, 27 for Esc, characters) and codes of 256 and above for keys without a
+    // character. Once the program called vtStartKeys they reach it translated, as from the
+    // terminal.
     void PushKey(int key) { keys_.push_back(key); }
     void PushKeys(const std::string& keys);
 
@@ -39,7 +43,7 @@ public:
     void StartInput() override {}
     void Close() override;
 
-private:
+  private:
     platform::VirtualClock* clock_;
     std::deque<int> keys_;
     ScreenImage image_;

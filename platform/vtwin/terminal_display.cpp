@@ -1,1 +1,258 @@
-// (to be written)
+// The only file that talks to curses. Everything is drawn on stdscr: the library composes the
+// screen itself, and curses' own update (wnoutrefresh/doupdate) sends only the difference to the
+// terminal. Esc is read with a 25 ms escape delay, long enough for the rest of an arrow key's
+// sequence to arrive over a link, short enough that Esc feels immediate.
+#define NCURSES_NOMACROS
+#include "platform/vtwin/terminal_display.h"
+
+#include <curses.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/vtwin/key_translation.h"
+#include "platform/vtwin/terminal_signals.h"
+
+namespace vtwin {
+namespace {
+
+constexpr int kEscapeDelayMs = 25;
+constexpr size_t kLongestTitle = 128;
+
+// One terminal cell per byte: bytes without a plain glyph (control codes, Esc echoed by a
+// dialog, bytes of 128 and above) would otherwise be drawn as several cells by curses.
+chtype Glyph(char character) {
+    unsigned char byte = static_cast<unsigned char>(character);
+    return byte >= 32 && byte < 127 ? byte : '?';
+}
+
+int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int TranslateCursesKey(int code) {
+    if (code == KEY_BACKSPACE) return 8;
+    if (code == KEY_ENTER) return 10;
+    return TranslateKey(code);
+}
+
+CursesKeyCodes NamedCursesKeys() {
+    return CursesKeyCodes{KEY_UP, KEY_F(1), KEY_BACKSPACE, KEY_ENTER, KEY_RESIZE, ERR};
+}
+
+bool TerminalTakesTitle(const char* terminalName, const char* statusLine, bool xtermFlag) {
+    if (xtermFlag) return true;
+    if (statusLine && std::strncmp(statusLine, "\033]", 2) == 0) return true;
+    if (!terminalName) return false;
+    for (const char* family : {"xterm", "tmux", "screen", "rxvt"}) {
+        if (std::strncmp(terminalName, family, std::strlen(family)) == 0) return true;
+    }
+    return false;
+}
+
+void TerminalDisplay::Open(const char* title, int rows, int columns) {
+    if (screen_) return;
+    // Installed before curses starts, so that curses keeps our handlers instead of its own.
+    InstallTerminalSignals();
+    screen_ = newterm(terminalType_, output_, input_);
+    if (!screen_) {
+        RemoveTerminalSignals();
+        const char* name = terminalType_ ? terminalType_ : std::getenv("TERM");
+        std::fprintf(stderr, "cannot open the terminal (TERM=%s)\n", name ? name : "");
+        std::exit(1);
+    }
+    set_escdelay(kEscapeDelayMs);
+    noecho();
+    nonl();
+    intrflush(stdscr, FALSE);
+    keypad(stdscr, TRUE);
+    nodelay(stdscr, TRUE);
+    shown_ = ScreenImage{};
+    shown_.rows = rows;
+    shown_.columns = columns;
+    shown_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    cursorMode_ = -1;
+    inputEnded_ = false;
+    SetTitle(title);
+    werase(stdscr);
+    PlaceCursor();
+    wnoutrefresh(stdscr);
+    doupdate();
+}
+
+void TerminalDisplay::StartInput() {
+    if (screen_) cbreak();
+}
+
+void TerminalDisplay::Close() {
+    if (!screen_) return;
+    curs_set(1);
+    endwin();
+    delscreen(screen_);
+    screen_ = nullptr;
+    RemoveTerminalSignals();
+}
+
+void TerminalDisplay::CheckEvents() {
+    if (!screen_) return;
+    DrainSignalWakes();
+    if (int signal = PendingExitSignal()) {
+        Close();
+        DieOfSignal(signal);
+    }
+    if (TakeResize()) Repaint();
+}
+
+void TerminalDisplay::Present(const ScreenImage& image) {
+    CheckEvents();
+    if (!screen_) return;
+    if (image.rows != shown_.rows || image.columns != shown_.columns) {
+        shown_ = image;
+        DrawAllCells();
+    } else {
+        DrawChangedCells(image);
+    }
+    shown_.cursorVisible = image.cursorVisible;
+    shown_.cursorRow = image.cursorRow;
+    shown_.cursorColumn = image.cursorColumn;
+    PlaceCursor();
+    wnoutrefresh(stdscr);
+    doupdate();
+}
+
+void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
+    int visibleRows = std::min(image.rows, getmaxy(stdscr));
+    int visibleColumns = std::min(image.columns, getmaxx(stdscr));
+    for (int row = 0; row < image.rows; ++row) {
+        const std::string& wanted = image.text[static_cast<size_t>(row)];
+        std::string& shown = shown_.text[static_cast<size_t>(row)];
+        for (int column = 0; column < image.columns; ++column) {
+            char character = wanted[static_cast<size_t>(column)];
+            if (shown[static_cast<size_t>(column)] == character) continue;
+            shown[static_cast<size_t>(column)] = character;
+            if (row < visibleRows && column < visibleColumns) {
+                mvwaddch(stdscr, row, column, Glyph(character));
+            }
+        }
+    }
+}
+
+void TerminalDisplay::DrawAllCells() {
+    werase(stdscr);
+    int visibleRows = std::min(shown_.rows, getmaxy(stdscr));
+    int visibleColumns = std::min(shown_.columns, getmaxx(stdscr));
+    for (int row = 0; row < visibleRows; ++row) {
+        const std::string& line = shown_.text[static_cast<size_t>(row)];
+        for (int column = 0; column < visibleColumns; ++column) {
+            mvwaddch(stdscr, row, column, Glyph(line[static_cast<size_t>(column)]));
+        }
+    }
+}
+
+void TerminalDisplay::PlaceCursor() {
+    int mode = shown_.cursorVisible ? 1 : 0;
+    if (mode != cursorMode_) {
+        curs_set(mode);
+        cursorMode_ = mode;
+    }
+    // A hidden cursor may stay wherever the last cell was written, which saves moving it back.
+    leaveok(stdscr, shown_.cursorVisible ? FALSE : TRUE);
+    int row = std::clamp(shown_.cursorRow, 0, std::max(0, getmaxy(stdscr) - 1));
+    int column = std::clamp(shown_.cursorColumn, 0, std::max(0, getmaxx(stdscr) - 1));
+    wmove(stdscr, row, column);
+}
+
+// After a resize: curses takes the new size, and the whole last image is drawn again; what
+// does not fit a smaller terminal is left out.
+void TerminalDisplay::Repaint() {
+    struct winsize size = {};
+    if (ioctl(fileno(output_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+        resize_term(size.ws_row, size.ws_col);
+    }
+    DrawAllCells();
+    clearok(curscr, TRUE);
+    PlaceCursor();
+    wnoutrefresh(stdscr);
+    doupdate();
+}
+
+void TerminalDisplay::SetTitle(const char* title) {
+    const char* statusLine = tigetstr("tsl");
+    if (statusLine == reinterpret_cast<const char*>(-1)) statusLine = nullptr;
+    const char* name = terminalType_ ? terminalType_ : std::getenv("TERM");
+    if (!TerminalTakesTitle(name, statusLine, tigetflag("XT") > 0)) return;
+    char sequence[kLongestTitle + 8] = "\033]0;";
+    size_t length = std::strlen(sequence);
+    for (const char* cursor = title; *cursor && length < kLongestTitle; ++cursor) {
+        unsigned char byte = static_cast<unsigned char>(*cursor);
+        if (byte >= 32 && byte < 127) sequence[length++] = static_cast<char>(byte);
+    }
+    sequence[length++] = '\007';
+    sequence[length] = '\0';
+    putp(sequence);
+}
+
+int TerminalDisplay::TakeKey(bool translate) {
+    CheckEvents();
+    if (!screen_ || inputEnded_) return 0;
+    for (;;) {
+        int code = wgetch(stdscr);
+        if (code == ERR) return 0;
+        if (code == KEY_RESIZE) continue;
+        if (!translate) return code;
+        if (int key = TranslateCursesKey(code)) return key;
+    }
+}
+
+bool TerminalDisplay::KeyBuffered() {
+    int code = wgetch(stdscr);
+    if (code == ERR) return false;
+    ungetch(code);
+    return true;
+}
+
+bool TerminalDisplay::InputHasBytes(short events) {
+    if (events & (POLLERR | POLLNVAL)) return false;
+    int waiting = 0;
+    if (ioctl(fileno(input_), FIONREAD, &waiting) == 0) return waiting > 0;
+    return (events & POLLHUP) == 0;
+}
+
+bool TerminalDisplay::WaitForKey(int timeoutMs) {
+    CheckEvents();
+    if (!screen_) return false;
+    if (!inputEnded_ && KeyBuffered()) return true;
+    int64_t deadline = NowMs() + std::max(timeoutMs, 0);
+    for (;;) {
+        int remaining =
+            timeoutMs < 0 ? -1 : static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
+        struct pollfd watched[2] = {{SignalWakeDescriptor(), POLLIN, 0},
+                                    {fileno(input_), POLLIN, 0}};
+        nfds_t count = inputEnded_ ? 1 : 2;
+        int ready = poll(watched, count, remaining);
+        if (ready < 0 && errno != EINTR) return false;
+        CheckEvents();
+        if (ready > 0 && count == 2 && watched[1].revents != 0) {
+            if (InputHasBytes(watched[1].revents)) return true;
+            // The input is gone for good; waits go on for signals and deadlines only.
+            inputEnded_ = true;
+        }
+        if (timeoutMs >= 0 && NowMs() >= deadline) return false;
+    }
+}
+
+Display& DefaultTerminalDisplay() {
+    static TerminalDisplay terminal(stdout, stdin);
+    return terminal;
+}
+
+}  // namespace vtwin

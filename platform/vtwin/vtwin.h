@@ -4,8 +4,11 @@
 //
 // Model (see window.h for the record and the cell store):
 // - Every window keeps its own cells and its own cursor. Text written to a window is clipped at
-//   its last column and never wraps; a "\n" blanks the rest of the row it is written on.
-// - The library composes a screen image from the windows and shows it on the display:
+//   its last column and never wraps; a "\n" blanks the rest of the row it is written on and
+//   moves the cursor to the start of the next row (on the last row the cursor stays past the
+//   row's end, so the text up to the next "\n" is dropped).
+// - The library composes a screen image, the main window's size, from the windows and shows it
+//   on the display; a terminal smaller than the image shows what fits.
 //   vtRefresh(window) copies all of a window's cells to the screen at its place and shows the
 //   result before it returns, so a refreshed sub-window covers what lies under it, and erasing
 //   and refreshing it again blanks that area (the caller then refreshes what belongs there).
@@ -13,7 +16,11 @@
 //   then copies the main-window cells written since the main window was last shown, then shows
 //   the screen. So a cell of the main window written just before vtUpdate, such as ringeye's
 //   spinner at (0,0), stays visible beside pad regions shown over it.
+// - The screen cursor is at the cursor of the window last refreshed (the main window's after
+//   vtUpdate). It is hidden while the window that last read keys has kVtHideCursor.
 // - Keys: see WindowOptions below and vtStartInput/vtStartKeys.
+// - Handles are checked: a NULL, foreign or deleted handle makes an operation answer 0 and do
+//   nothing. After the main window is open, writing, refreshing and updating do not allocate.
 #pragma once
 
 #include <cstddef>
@@ -32,54 +39,71 @@ constexpr uint8_t kVtNoWait = 0x10;
 struct VtWindowRecord;
 using VtHandle = VtWindowRecord*;
 
+#if defined(__GNUC__) || defined(__clang__)
+// Lets the compiler check each format against its arguments, as it does for printf.
+#define VT_PRINTF_FORMAT(formatIndex, firstValue) \
+    __attribute__((format(printf, formatIndex, firstValue)))
+#else
+#define VT_PRINTF_FORMAT(formatIndex, firstValue)
+#endif
+
 extern "C" {
 
-// 50: opens the display and the main window (rows x columns); stores its handle. The title is
-// shown where the display can; the font arguments are accepted and not used on a terminal.
+// 50: opens the display and the main window (rows x columns, each 1..1024); stores its handle
+// and answers nonzero. The title is shown where the display can; the font arguments are
+// accepted and not used on a terminal. Answers 0 when the library is already open. The terminal
+// is restored at exit even when vtEnd is never called.
 int vtOpenMain(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow, const char* title,
                VtHandle* handle, int rows, int columns, const char* fontFace, int fontSize);
 // 13: an off-screen pad of rows x columns blank cells.
 VtHandle vtNewPad(int rows, int columns);
 // 14: a sub-window of rows x columns whose top-left corner is at screen (top, left).
 VtHandle vtNewWindow(int rows, int columns, int top, int left);
-// 4: frees a window or pad. The main window is freed by vtEnd.
+// 4: frees a window or pad; its pending vtShowPad rectangles are dropped. The main window is
+// freed by vtEnd (answers 0 here).
 int vtDeleteWindow(VtHandle window);
 // 29: blanks every cell and homes the cursor.
 int vtErase(VtHandle window);
-// 41: the window's cells are on the screen when this returns.
+// 41: the window's cells are on the screen when this returns. A pad is never on the screen by
+// itself: it is shown with vtShowPad, and vtRefresh of a pad answers 0.
 int vtRefresh(VtHandle window);
 // 21: pad rectangle from (padRow, padColumn) to the inclusive screen rectangle
-// (top, left)-(bottom, right), shown at the next vtUpdate.
+// (top, left)-(bottom, right), clipped to the pad and the screen, shown at the next vtUpdate.
+// Answers 0 when nothing of it is visible or 16 rectangles already wait for vtUpdate.
 int vtShowPad(VtHandle pad, int padRow, int padColumn, int top, int left, int bottom, int right);
 // 5: everything pending is shown.
 int vtUpdate(void);
-// 7: ends the library's use and restores the terminal.
+// 7: ends the library's use, frees every window and restores the terminal.
 int vtEnd(void);
 // 39: nonzero when (row, column) lies inside the window and the cursor was moved there.
 int vtMove(VtHandle window, int row, int column);
 // 28: writes text at the cursor.
 int vtPutString(VtHandle window, const char* text);
-// 27: writes one character at the cursor.
+// 27: writes one character (its low 8 bits) at the cursor.
 int vtPutChar(VtHandle window, int character);
 // 48, 46, 42: printf-style at the cursor of a window, of the main window, and at (row, column)
-// of the main window. Formatting goes through a bounded buffer; longer results are cut.
-int vtPrintf(VtHandle window, const char* format, ...);
-int vtPrint(const char* format, ...);
-int vtPrintAt(int row, int column, const char* format, ...);
-// 2: draws the border with the vertical and horizontal characters.
+// of the main window (nothing is written when that position is outside it). Formatting goes
+// through a 512-byte buffer; longer results are cut.
+int vtPrintf(VtHandle window, const char* format, ...) VT_PRINTF_FORMAT(2, 3);
+int vtPrint(const char* format, ...) VT_PRINTF_FORMAT(1, 2);
+int vtPrintAt(int row, int column, const char* format, ...) VT_PRINTF_FORMAT(3, 4);
+// 2: draws the border with the vertical and horizontal characters (0 gives '|' and '-'); the
+// four corners take the horizontal character. The cursor does not move.
 int vtBox(VtHandle window, int vertical, int horizontal);
-// 34: the next key, or 0 at once when none waits on a kNoWait window. Enter is 10, Backspace 8,
+// 34: the next key, or 0 at once when none waits on a kVtNoWait window. Enter is 10, Backspace 8,
 // Esc 27, other keys their character; keys without a character are never returned.
 int vtGetKey(VtHandle window);
 // 23: keyboard set-up: the keyboard is read key by key, without echo. Until then no key is
 // read (vtGetKey answers 0 and keys stay waiting).
 int vtStartInput(void);
 // 15: key translation set-up: Enter, Backspace and Esc are mapped to 10, 8 and 27 and keys
-// without a character are dropped. Until then keys are returned as they arrive.
+// without a character are dropped. Until then keys are returned as they arrive (Enter as 13,
+// Backspace as 127 or 8, keys without a character as codes of 256 and above).
 int vtStartKeys(void);
 
-// Not in the original library: waits up to timeoutMs for a key to arrive without taking it.
-// Answers nonzero when a key waits. It lets a program that waits between refreshes sleep until
-// a key or its deadline instead of polling.
+// Not in the original library: waits up to timeoutMs (negative: without limit) for a key to
+// arrive without taking it; the next vtGetKey returns it. Answers nonzero when a key waits. It
+// lets a program that waits between refreshes sleep until a key or its deadline instead of
+// polling. Before vtStartInput it sleeps for timeoutMs and answers 0.
 int vtWaitKey(VtHandle window, int timeoutMs);
 }

@@ -1,5 +1,6 @@
 #include "tests/harness/monitor_harness.h"
 
+#include "platform/vtwin/vtwin.h"
 #include "platform/win32/in_process_device.h"
 #include "ringeye/ringeye_main.h"
 
@@ -14,6 +15,8 @@ MonitorHarness::MonitorHarness() {
 }
 
 MonitorHarness::~MonitorHarness() {
+    // The Tallyer leaves the library open, as a process that exits right after may.
+    vtEnd();
     platform::RegisterInProcessDevice(kDeviceName, nullptr);
     vtwin::SetDisplay(nullptr);
     platform::SetClock(nullptr);

@@ -57,7 +57,7 @@ TEST(FetchCycle, RequestsInOrderForEachPortCount) {
 TEST(FetchCycle, RefusesAStationOfAnotherVersion) {
     MonitorHarness h;
     h.station.FillHealthy(2);
-    std::string message, bar;
+    std::string message, overflow, bar;
     uint32_t portCount = 0;
     size_t requestsInRefusedCycle = 0;
     h.At(500, [&] {
@@ -67,15 +67,19 @@ TEST(FetchCycle, RefusesAStationOfAnotherVersion) {
     });
     h.At(1500, [&] {
         message = h.Row(0);
+        overflow = h.Row(1);
         bar = h.Cells(23, 0, 47);
         portCount = PortCount;
         requestsInRefusedCycle = h.station.requests.size();
     });
     h.RunRingeye(1600);
+    // 81 characters: the last digit goes on at the start of the next row. The spinner covers
+    // the first cell.
     std::string expected =
-        "***Error***: ringeye73 incompatible with firmware. Try ringeye6. OpVersionId=0003";
+        "|**Error***: ringeye73 incompatible with firmware. Try ringeye6. OpVersionId=000";
     expected.resize(84, ' ');
-    EXPECT_EQ(message, expected);
+    EXPECT_EQ(message.substr(1), expected.substr(1));
+    EXPECT_EQ(overflow, "3" + std::string(83, ' '));
     EXPECT_EQ(bar, " 1:Composite 2:SMT 3:MAC 4:Counters 5:Port-A 6:");
     EXPECT_EQ(portCount, 2u);
     EXPECT_EQ(requestsInRefusedCycle, 2u);
@@ -146,7 +150,8 @@ TEST(SmtGetUnpacking, LongValueKeepsItsFirst32BytesAndTheWholeListIsStored) {
     const ParamSlot& slot = SlotOf(0x3212);
     EXPECT_EQ(Value16(slot, 0) , 0u);
     EXPECT_EQ(slot.length[1], 44);
-    EXPECT_EQ(ValueByte(slot, 31), 3u);  // last byte of the third entry
+    EXPECT_EQ(ValueByte(slot, 27), 3u);  // last byte of the third entry
+    EXPECT_EQ(ValueByte(slot, 31), 4u);  // the fourth entry begins in the slot
     EXPECT_EQ(PathConfiguration.length, 44);
     EXPECT_EQ(PathConfiguration.storedBytes, 44);
     EXPECT_EQ(PathConfiguration.value[4 + 4 * 8 + 5], 4);  // fifth entry's index

@@ -57,7 +57,7 @@ TEST(RingeyeStartup, SpinnerTurnsOncePerRefresh) {
 }
 
 TEST(RingeyeKeys, EscAndZeroEndTheProgramWithStatusOne) {
-    for (int key : {27, '0'}) {
+    for (int key : {27, int{'0'}}) {
         MonitorHarness h;
         h.station.FillHealthy(2);
         h.KeyAt(300, key);

@@ -1,0 +1,76 @@
+// The display on a real terminal, drawn through ncurses. Only terminal_display.cpp includes
+// curses; this header names none of its types, so tests and the rest of the library stay free of
+// its macros.
+#pragma once
+
+#include <cstdio>
+
+#include "platform/vtwin/display.h"
+
+struct screen;  // curses' SCREEN
+
+namespace vtwin {
+
+// A curses key code (a byte, a KEY_* code or ERR) as the library's key code: Enter (CR, LF or
+// the keypad Enter) 10, Backspace (DEL, ^H or KEY_BACKSPACE) 8, Esc 27, characters themselves;
+// 0 for keys without a character (arrows, function keys, KEY_RESIZE) and for ERR.
+int TranslateCursesKey(int code);
+
+// The curses codes of a few keys, for tests that do not include curses.
+struct CursesKeyCodes {
+    int up;
+    int f1;
+    int backspace;
+    int enter;
+    int resize;
+    int none;  // ERR
+};
+CursesKeyCodes NamedCursesKeys();
+
+// Whether a terminal takes a title by OSC 0: it says so in terminfo (the XT flag, or a status
+// line "tsl" that is an OSC), or its name is one of the families known to (xterm, tmux, screen,
+// rxvt). `statusLine` may be nullptr.
+bool TerminalTakesTitle(const char* terminalName, const char* statusLine, bool xtermFlag);
+
+class TerminalDisplay : public Display {
+  public:
+    // terminalType nullptr: the TERM of the environment.
+    TerminalDisplay(FILE* output, FILE* input, const char* terminalType = nullptr)
+        : output_(output), input_(input), terminalType_(terminalType) {}
+    ~TerminalDisplay() override { Close(); }
+
+    // Leaves the program with status 1 and a message when the terminal cannot be opened, as
+    // curses programs do: there is nothing it could draw on.
+    void Open(const char* title, int rows, int columns) override;
+    // Sends only the cells that differ from the last image shown.
+    void Present(const ScreenImage& image) override;
+    int TakeKey(bool translate) override;
+    bool WaitForKey(int timeoutMs) override;
+    void StartInput() override;
+    void Close() override;
+    void CheckEvents() override;
+
+  private:
+    void DrawChangedCells(const ScreenImage& image);
+    void DrawAllCells();
+    void PlaceCursor();
+    void Repaint();
+    void SetTitle(const char* title);
+    bool KeyBuffered();
+    // True when the input poll() reported holds bytes; false at its end (hang-up, /dev/null).
+    bool InputHasBytes(short events);
+
+    FILE* output_;
+    FILE* input_;
+    const char* terminalType_;
+    ::screen* screen_ = nullptr;
+    ScreenImage shown_;  // what the terminal shows, cell for cell, also beyond a small terminal
+    int cursorMode_ = -1;
+    bool inputEnded_ = false;
+};
+
+// The terminal of the process (stdout, stdin, TERM): what vtOpenMain opens unless a test
+// installed another display.
+Display& DefaultTerminalDisplay();
+
+}  // namespace vtwin

@@ -1,0 +1,38 @@
+// Where a device lives on Linux. The device calls, the stand-in driver and the tests' fake
+// drivers all derive the socket of "\\.\NAME" from these rules, so that the two ends of a
+// connection can never disagree about the path.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace platform {
+
+constexpr size_t kMaxDeviceNameLength = 64;
+// The room of sockaddr_un::sun_path, terminating zero included.
+constexpr size_t kSocketPathSize = 108;
+
+using DeviceName = char[kMaxDeviceNameLength + 1];
+using SocketPath = char[kSocketPathSize];
+
+// True for 1 to 64 characters, each a letter, a digit, '_' or '-'.
+bool IsDeviceName(const char* name);
+
+// Copies NAME out of a device path "\\.\NAME". False (and `name` empty) for any other path,
+// nullptr included.
+bool ParseDevicePath(const char* path, DeviceName& name);
+
+// The socket of device `name`: "<runtimeDir>/NAME" when runtimeDir is an absolute path,
+// otherwise "/tmp/NAME-<uid>" (runtimeDir is the value of XDG_RUNTIME_DIR, nullptr when unset).
+// False when `name` is no device name or the path would not fit a Unix socket address.
+bool DeviceSocketPathFor(const char* name, const char* runtimeDir, uid_t uid, SocketPath& path);
+
+// The same for this process: its XDG_RUNTIME_DIR and its real user id.
+bool DeviceSocketPath(const char* name, SocketPath& path);
+
+// Whether we talk to a driver whose process runs as `peer`. Only root and our own user may
+// serve our devices: anyone else could have put a socket in a shared /tmp to feed us answers.
+bool PeerUidAllowed(uid_t peer, uid_t own);
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+// The client end of a device's Unix socket: connecting with the peer check, and one request
+// with its reply under the reply time limit.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/win32.h"
+
+namespace platform {
+namespace device {
+
+constexpr int kDefaultReplyTimeoutMs = 2000;
+
+int ReplyTimeoutMs();
+
+// Connects to the socket of device `name` and checks who serves it. ERROR_SUCCESS with *fd set
+// to the connection, or the error CreateFileA reports; on failure no descriptor stays open.
+DWORD ConnectDevice(const char* name, int* fd);
+
+struct SocketRequest {
+    uint32_t controlCode = 0;
+    const uint8_t* input = nullptr;
+    uint32_t inputLength = 0;   // at most wire::kMaxLength
+    uint32_t outputLength = 0;  // at most wire::kMaxLength
+};
+
+struct SocketOutcome {
+    DWORD error = ERROR_SUCCESS;  // ERROR_SUCCESS, the driver's status, or a transport error
+    uint32_t count = 0;           // answer bytes in the answer buffer when error is 0
+    // The stream is no longer in step with the driver (a reply is missing, partly read or
+    // malformed): any further request on it would read the wrong bytes as its reply.
+    bool connectionLost = false;
+};
+
+// Sends `request` on connection `fd` and takes its reply. The answer goes to `answer`, which has
+// room for request.outputLength bytes; the input is completely sent before anything is written
+// there, so the two may overlap.
+SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* answer);
+
+}  // namespace device
+}  // namespace platform
