@@ -81,8 +81,9 @@ constexpr int32_t kFirstListEntry = 12, kListRows = 5;
 constexpr int32_t kIndexColumn = 8, kPathColumn = 15;
 static_assert(kListRows <= static_cast<int32_t>(kPathConfigurationMaxEntries),
               "the store keeps every entry the list can show");
-// The mark of entries beyond the five rows, on the last row after the longest path text
-// ("concatenated"). Its width holds the largest count a 16-bit length gives ("+8186 more").
+// The mark of entries beyond the five rows goes on the last row, one blank after the longest
+// path text ("concatenated"), at columns 68 to 77 whatever the texts before it. Its width holds
+// the largest count a 16-bit length gives ("+8186 more").
 constexpr int32_t kMoreColumn = kPathColumn + 13, kMoreWidth = 10;
 
 // The kept configuration bytes; bytes that were not kept read as zero.
