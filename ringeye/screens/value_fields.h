@@ -76,3 +76,20 @@ template <size_t N>
 void PaintFields(const ValueField (&fields)[N], const LabelEntry* labels, int port = 0) {
     PaintFields(fields, N, labels, port);
 }
+
+// True when every field names a label before the table's terminating entry and carries what its
+// way of showing needs (a format, a text table), so that painting never reads past a table or
+// formats with nothing. Screens check their tables with it at compile time.
+template <size_t F, size_t L>
+constexpr bool ValidFieldTable(const ValueField (&fields)[F], const LabelEntry (&labels)[L]) {
+    for (const ValueField& field : fields) {
+        if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
+        for (int entry = 0; entry <= field.entry; ++entry) {
+            if (labels[entry].text == nullptr) return false;
+        }
+        const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
+        if (formatted && field.format == nullptr) return false;
+        if (field.show == ValueShow::kText && field.texts == nullptr) return false;
+    }
+    return true;
+}
