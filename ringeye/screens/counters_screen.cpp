@@ -4,7 +4,7 @@
 #include "ringeye/screens/value_fields.h"
 #include "ringeye/smt_retrieval.h"
 
-const LabelEntry CountersLabels[] = {
+constexpr LabelEntry CountersLabels[] = {
     {0, 1, 1, ":Poll Rate "},
     {2, 2, 1, "ManufactureData: "},
     {3, 2, 1, "UserData       : "},
@@ -73,7 +73,8 @@ constexpr ValueField kCountersFields[] = {
     {27, 0x2076, ValueRead::kByte7, ValueShow::kFlag},  // MA-UnitdataEnable
 };
 
-static_assert(FieldsFitLabels(kCountersFields, CountersLabels), "every value follows a label");
+static_assert(ValidFieldTable(kCountersFields, CountersLabels),
+              "a value without its label, format or texts");
 
 }  // namespace
 

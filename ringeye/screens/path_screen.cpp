@@ -6,7 +6,7 @@
 #include "ringeye/screens/value_fields.h"
 #include "ringeye/smt_retrieval.h"
 
-const LabelEntry PathLabels[] = {
+constexpr LabelEntry PathLabels[] = {
     {0, 1, 1, ":Poll Rate "},
     {2, 2, 1, "ManufactureData: "},
     {3, 2, 1, "UserData       : "},
@@ -60,7 +60,8 @@ constexpr ValueField kUpperFields[] = {
     {8, 0x320F, ValueRead::k32At4, ValueShow::kNumber, "0x%04X"},  // SbaPayload
     {9, 0x3210, ValueRead::k32At4, ValueShow::kNumber, "0x%02X"},  // SbaOverhead
 };
-static_assert(FieldsFitLabels(kUpperFields, PathLabels), "every value follows a label");
+static_assert(ValidFieldTable(kUpperFields, PathLabels),
+              "a value without its label, format or texts");
 
 // The left column beside and below the list, painted after it.
 constexpr ValueField kLowerFields[] = {
@@ -70,7 +71,8 @@ constexpr ValueField kLowerFields[] = {
     {20, 0x3216, ValueRead::k32At4, ValueShow::kTime, kTime},       // T_MaxLowerBound
     {21, 0x3217, ValueRead::k32At4, ValueShow::kTime, kTime},       // MaxT_Req
 };
-static_assert(FieldsFitLabels(kLowerFields, PathLabels), "every value follows a label");
+static_assert(ValidFieldTable(kLowerFields, PathLabels),
+              "a value without its label, format or texts");
 
 // The configuration record: the pad-and-index field, then 8-byte entries of resource type (32
 // bits), resource index (16) and current path code (16), all big-endian.

@@ -7,7 +7,7 @@
 #include "ringeye/screens/value_fields.h"
 #include "ringeye/smt_retrieval.h"
 
-const LabelEntry PortLabels[] = {
+constexpr LabelEntry PortLabels[] = {
     {0, 1, 1, ":Poll Rate "},
     {2, 2, 1, "ManufactureData: "},
     {3, 2, 1, "UserData       : "},
@@ -123,7 +123,8 @@ constexpr ValueField kPortFields[] = {
     {45, 0x4040, ValueRead::kByte7, ValueShow::kFlag},                               // Ler Flag
     {46, 0x4041, ValueRead::kByte7, ValueShow::kFlag},  // Hardware Present
 };
-static_assert(FieldsFitLabels(kPortFields, PortLabels), "every value follows a label");
+static_assert(ValidFieldTable(kPortFields, PortLabels),
+              "a value without its label, format or texts");
 
 // The title is the table's last label; the port letter goes over the first of its two leading
 // blanks.

@@ -56,16 +56,6 @@ struct ValueField {
     const TextTable* texts = nullptr;  // kText
 };
 
-// True when every field names a label before the table's terminating entry, so that painting
-// never reads past a label table; screens check their tables with it at compile time.
-template <size_t F, size_t L>
-constexpr bool FieldsFitLabels(const ValueField (&fields)[F], const LabelEntry (&)[L]) {
-    for (const ValueField& field : fields) {
-        if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
-    }
-    return true;
-}
-
 // The number a field reads from its slot (of port `port` for PORT parameters).
 uint32_t ReadField(const ValueField& field, int port);
 
@@ -89,7 +79,9 @@ constexpr bool ValidFieldTable(const ValueField (&fields)[F], const LabelEntry (
         }
         const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
         if (formatted && field.format == nullptr) return false;
-        if (field.show == ValueShow::kText && field.texts == nullptr) return false;
+        const bool named =
+            field.show == ValueShow::kText || field.show == ValueShow::kLowestBitText;
+        if (named && field.texts == nullptr) return false;
     }
     return true;
 }
