@@ -44,7 +44,8 @@ constexpr int kFirstCounterRow = 3, kReceiveColumn = 40;
 
 void PaintStatistics(const DriverStatsRecord& record) {
     vtMove(MainWindow, 0, 0);
-    vtPrint("%s", CommandBar);
+    // A failure report wrote the bar one column further right; the line end wipes its last cell.
+    vtPrint("%s\n", CommandBar);
     vtPrintAt(1, 0, "\n");  // wipes an old error line
     vtMove(MainWindow, 2, 0);
     vtPutString(MainWindow, "Xmit statistics:");

@@ -79,10 +79,22 @@ bool RecordPadRectangle(VtWindowRecord& pad, int padRow, int padColumn, int top,
     }
     // A negative pad origin moves the rectangle so that pad cell (r, c) still lands where the
     // caller's arithmetic puts it; only the part that exists on both sides is kept.
-    if (padRow < 0) top -= padRow, padRow = 0;
-    if (padColumn < 0) left -= padColumn, padColumn = 0;
-    if (top < 0) padRow -= top, top = 0;
-    if (left < 0) padColumn -= left, left = 0;
+    if (padRow < 0) {
+        top -= padRow;
+        padRow = 0;
+    }
+    if (padColumn < 0) {
+        left -= padColumn;
+        padColumn = 0;
+    }
+    if (top < 0) {
+        padRow -= top;
+        top = 0;
+    }
+    if (left < 0) {
+        padColumn -= left;
+        left = 0;
+    }
     bottom = std::clamp(bottom, -1, library.image.rows - 1);
     right = std::clamp(right, -1, library.image.columns - 1);
     int rows = std::min(bottom - top + 1, pad.rows - padRow);

@@ -198,7 +198,10 @@ void TerminalDisplay::SetTitle(const char* title) {
     }
     sequence[length++] = '\007';
     sequence[length] = '\0';
-    putp(sequence);
+    // Straight to the terminal: curses has no call that sends a plain string to the output of
+    // one screen without its terminfo header.
+    std::fputs(sequence, output_);
+    std::fflush(output_);
 }
 
 int TerminalDisplay::TakeKey(bool translate) {

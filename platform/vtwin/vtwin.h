@@ -17,7 +17,8 @@
 //   the screen. So a cell of the main window written just before vtUpdate, such as ringeye's
 //   spinner at (0,0), stays visible beside pad regions shown over it.
 // - The screen cursor is at the cursor of the window last refreshed (the main window's after
-//   vtUpdate). It is hidden while the window that last read keys has kVtHideCursor.
+//   vtUpdate). It is hidden while the window that last read keys (before any did, the main
+//   window) has kVtHideCursor.
 // - Keys: see WindowOptions below and vtStartInput/vtStartKeys.
 // - Handles are checked: a NULL, foreign or deleted handle makes an operation answer 0 and do
 //   nothing. After the main window is open, writing, refreshing and updating do not allocate.

@@ -1,0 +1,226 @@
+// The terminal display without a real terminal: key translation and the title decision as pure
+// functions, the bytes curses sends for a changed cell, and what the signal handlers do.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/vtwin/terminal_display.h"
+#include "platform/vtwin/terminal_signals.h"
+#include "platform/vtwin/vtwin.h"
+
+namespace {
+
+using vtwin::ScreenImage;
+using vtwin::TerminalDisplay;
+
+TEST(TerminalKeys, CursesCodesBecomeTheLibrarysKeys) {
+    const vtwin::CursesKeyCodes named = vtwin::NamedCursesKeys();
+    const struct {
+        const char* name;
+        int code;
+        int key;
+    } keys[] = {
+        {"CR", '\r', 10},
+        {"LF", '\n', 10},
+        {"keypad Enter", named.enter, 10},
+        {"DEL", 127, 8},
+        {"^H", 8, 8},
+        {"KEY_BACKSPACE", named.backspace, 8},
+        {"Esc", 27, 27},
+        {"digit", '7', '7'},
+        {"space", ' ', ' '},
+        {"byte above 127", 0xE9, 0xE9},
+        {"KEY_UP", named.up, 0},
+        {"KEY_F(1)", named.f1, 0},
+        {"KEY_RESIZE", named.resize, 0},
+        {"ERR", named.none, 0},
+    };
+    for (const auto& key : keys)
+        EXPECT_EQ(vtwin::TranslateCursesKey(key.code), key.key) << key.name;
+}
+
+TEST(TerminalTitle, OnlyTerminalsThatTakeATitleGetOne) {
+    const struct {
+        const char* term;
+        const char* statusLine;
+        bool xtermFlag;
+        bool takesTitle;
+    } terminals[] = {
+        {"xterm-256color", nullptr, false, true}, {"tmux-256color", nullptr, false, true},
+        {"screen", nullptr, false, true},         {"rxvt-unicode", nullptr, false, true},
+        {"linux", nullptr, false, false},         {"vt100", nullptr, false, false},
+        {"vt100", "\033[?E", false, false},       {"foot", "\033]2;", false, true},
+        {"alacritty", nullptr, true, true},       {nullptr, nullptr, false, false},
+    };
+    for (const auto& terminal : terminals) {
+        EXPECT_EQ(vtwin::TerminalTakesTitle(terminal.term, terminal.statusLine, terminal.xtermFlag),
+                  terminal.takesTitle)
+            << (terminal.term ? terminal.term : "(none)");
+    }
+}
+
+// A terminal display writing to a file, as an xterm of 24 x 80, with a pipe for input.
+class TerminalToFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("LINES", "24", 1);
+        setenv("COLUMNS", "80", 1);
+        output = std::tmpfile();
+        ASSERT_NE(output, nullptr);
+        ASSERT_EQ(pipe(inputPipe), 0);
+        input = fdopen(inputPipe[0], "r");
+        terminal = new TerminalDisplay(output, input, "xterm");
+        image.rows = 24;
+        image.columns = 80;
+        image.text.assign(24, std::string(80, ' '));
+        image.cursorVisible = false;
+    }
+    void TearDown() override {
+        delete terminal;
+        std::fclose(input);
+        close(inputPipe[1]);
+        std::fclose(output);
+    }
+    std::string Written() {
+        std::fflush(output);
+        std::string bytes;
+        std::rewind(output);
+        for (int c; (c = std::fgetc(output)) != EOF;)
+            bytes.push_back(static_cast<char>(c));
+        std::fseek(output, 0, SEEK_END);
+        return bytes;
+    }
+
+    FILE* output = nullptr;
+    FILE* input = nullptr;
+    int inputPipe[2] = {-1, -1};
+    TerminalDisplay* terminal = nullptr;
+    ScreenImage image;
+};
+
+TEST_F(TerminalToFile, OneChangedCellSendsOnlyAFewBytes) {
+    terminal->Open("probe title", 24, 80);
+    // No runs of one character, which curses would send in a few bytes.
+    for (int row = 0; row < 24; ++row) {
+        for (int column = 0; column < 80; ++column) {
+            image.text[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+                static_cast<char>('a' + (row + column) % 26);
+        }
+    }
+    terminal->Present(image);
+    size_t afterFullScreen = Written().size();
+    EXPECT_GT(afterFullScreen, 24u * 80u);
+    image.text[10][40] = 'Z';
+    terminal->Present(image);
+    std::string bytes = Written();
+    std::string sent = bytes.substr(afterFullScreen);
+    EXPECT_LT(sent.size(), 16u) << sent;
+    EXPECT_NE(sent.find('Z'), std::string::npos);
+    terminal->Present(image);
+    EXPECT_EQ(Written().size(), bytes.size()) << "an unchanged image sends nothing";
+    EXPECT_NE(bytes.find("\033]0;probe title\007"), std::string::npos);
+}
+
+TEST_F(TerminalToFile, CellsWithoutAGlyphTakeOneCellEach) {
+    terminal->Open("", 24, 80);
+    Written();
+    size_t before = Written().size();
+    image.text[0].replace(0, 4, "A\033\x01\xE9");
+    terminal->Present(image);
+    std::string sent = Written().substr(before);
+    EXPECT_NE(sent.find("A???"), std::string::npos) << sent;
+}
+
+TEST_F(TerminalToFile, CloseRestoresOnceAndCanBeRepeated) {
+    terminal->Open("", 24, 80);
+    terminal->Close();
+    std::string bytes = Written();
+    EXPECT_NE(bytes.find("\033[?1049l"), std::string::npos) << "alternate screen left";
+    terminal->Close();
+    EXPECT_EQ(Written().size(), bytes.size());
+    terminal->Present(image);
+    EXPECT_EQ(terminal->TakeKey(true), 0);
+}
+
+TEST(TerminalSignals, HandlersOnlyNoteTheSignalAndWakeTheWait) {
+    ASSERT_TRUE(vtwin::InstallTerminalSignals());
+    std::raise(SIGWINCH);
+    EXPECT_TRUE(vtwin::TakeResize());
+    EXPECT_FALSE(vtwin::TakeResize());
+    EXPECT_EQ(vtwin::PendingExitSignal(), 0);
+    std::raise(SIGHUP);
+    EXPECT_EQ(vtwin::PendingExitSignal(), SIGHUP);
+    struct pollfd wake = {vtwin::SignalWakeDescriptor(), POLLIN, 0};
+    EXPECT_EQ(poll(&wake, 1, 0), 1);
+    vtwin::DrainSignalWakes();
+    EXPECT_EQ(poll(&wake, 1, 0), 0);
+    vtwin::RemoveTerminalSignals();
+    struct sigaction current = {};
+    sigaction(SIGHUP, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+// A file for what a child process sends to its terminal; read back and removed.
+class ChildTerminal {
+  public:
+    ChildTerminal() {
+        int descriptor = mkstemp(path);
+        if (descriptor >= 0) close(descriptor);
+    }
+    ~ChildTerminal() { unlink(path); }
+    std::string Written() const {
+        std::string bytes;
+        if (FILE* written = std::fopen(path, "r")) {
+            for (int c; (c = std::fgetc(written)) != EOF;)
+                bytes.push_back(static_cast<char>(c));
+            std::fclose(written);
+        }
+        return bytes;
+    }
+    char path[32] = "/tmp/vtwin-terminal-XXXXXX";
+};
+
+TEST(TerminalExitDeathTest, ExitWithoutEndRestoresTheTerminal) {
+    ChildTerminal child;
+    EXPECT_EXIT(
+        {
+            setenv("LINES", "24", 1);
+            setenv("COLUMNS", "80", 1);
+            // Never destroyed, so that only the library's exit hook can restore the terminal.
+            static TerminalDisplay* terminal = new TerminalDisplay(
+                std::fopen(child.path, "w"), std::fopen("/dev/null", "r"), "xterm");
+            vtwin::SetDisplay(terminal);
+            VtHandle mainWindow = nullptr;
+            vtOpenMain(nullptr, nullptr, 0, "", &mainWindow, 24, 84, "Courier", 7);
+            vtStartInput();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos);
+}
+
+TEST(TerminalSignalsDeathTest, TerminationRestoresTheTerminalThenEndsByTheSignal) {
+    ChildTerminal child;
+    const char* path = child.path;
+    EXPECT_EXIT(
+        {
+            setenv("LINES", "24", 1);
+            setenv("COLUMNS", "80", 1);
+            FILE* output = std::fopen(path, "w");
+            FILE* input = std::fopen("/dev/null", "r");
+            TerminalDisplay terminal(output, input, "xterm");
+            terminal.Open("", 24, 80);
+            std::raise(SIGTERM);
+            terminal.WaitForKey(-1);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos) << "restored before the end";
+}
+
+}  // namespace
