@@ -6,6 +6,18 @@ const char* TextFor(const TextTable& table, uint32_t number) {
     return number < table.count ? table.texts[number] : table.fallback;
 }
 
+namespace {
+
+// Position of the lowest set bit, or 32 when none is set (beyond every text table).
+uint32_t LowestSetBit(uint32_t bits) {
+    for (uint32_t bit = 0; bit < 32; ++bit) {
+        if (bits & (1u << bit)) return bit;
+    }
+    return 32;
+}
+
+}  // namespace
+
 uint32_t ReadField(const ValueField& field, int port) {
     const ParamSlot& slot = SlotOf(field.type, port);
     switch (field.read) {
@@ -39,6 +51,12 @@ void PaintFields(const ValueField* fields, size_t count, const LabelEntry* label
                 break;
             case ValueShow::kText:
                 if (field.texts) PutText(TextFor(*field.texts, number), label);
+                break;
+            case ValueShow::kLowestBitText:
+                if (field.texts) {
+                    const uint32_t bits = field.mask ? number & field.mask : number;
+                    PutText(TextFor(*field.texts, LowestSetBit(bits)), label);
+                }
                 break;
         }
     }

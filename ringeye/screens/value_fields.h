@@ -27,6 +27,9 @@ enum class ValueShow {
     kTime,    // PutTimeMs with `format`: an FDDI time in milliseconds
     kFlag,    // "True " when any bit of `mask` is set (mask 0: any bit), else "False"
     kText,    // the text of `texts` for the number
+    // The text of `texts` for the lowest bit of `mask` that is set (mask 0: any bit), bit 0
+    // naming text 0; the fallback when none is set.
+    kLowestBitText,
 };
 
 // A text table with the text shown for numbers beyond it.
@@ -76,7 +79,9 @@ constexpr bool ValidFieldTable(const ValueField (&fields)[F], const LabelEntry (
         }
         const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
         if (formatted && field.format == nullptr) return false;
-        if (field.show == ValueShow::kText && field.texts == nullptr) return false;
+        const bool named =
+            field.show == ValueShow::kText || field.show == ValueShow::kLowestBitText;
+        if (named && field.texts == nullptr) return false;
     }
     return true;
 }

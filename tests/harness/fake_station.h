@@ -21,6 +21,12 @@ public:
     void SetSmt(uint16_t type, uint32_t value);
     // MAC, PATH and PORT attributes: 00 00, the index, then the four-byte field.
     void SetObject(uint16_t type, uint32_t value, uint32_t index = 1);
+    // MAC, PATH and PORT attributes with their data as given: 00 00, the index, then `data`.
+    void SetObjectData(uint16_t type, const Bytes& data, uint32_t index = 1) {
+        Bytes bytes = {0, 0, static_cast<uint8_t>(index >> 8), static_cast<uint8_t>(index)};
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        Set(type, std::move(bytes), index);
+    }
     // 00 00, the index, 00 00, then six address bytes.
     void SetAddress(uint16_t type, const Bytes& address, uint32_t index = 1);
     // Replaces the whole answer area for (code, index) with raw bytes.
