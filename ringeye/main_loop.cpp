@@ -137,7 +137,7 @@ void DeviceDialog() { DevInstanceDialog(nullptr); }
 
 }  // namespace
 
-int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) {
+void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     ResetState();
     SetChannelProfile(&kRingeyeChannel);
     InitDevicePath();
@@ -152,7 +152,28 @@ int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) 
     SetMainOption(kVtHideCursor);
     vtStartKeys();
     SetMainOption(kVtNoWait);
+}
 
+void EnterScreen(int screen) {
+    vtErase(ScreenPad);
+    CurrentScreen = screen;
+    DrawLabels();
+    DisplayScreen(screen);
+    DrawMenuBars();
+    ShowFrame();
+}
+
+void RefreshScreen() {
+    DisplayScreen(CurrentScreen);
+    TargetWindow = MainWindow;
+    DrawSpinner(SpinnerPhase);
+    SpinnerPhase = SpinnerPhase % 4 + 1;
+    TargetWindow = ScreenPad;
+    ShowFrame();
+}
+
+int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) {
+    RingeyeStartUp(instance, prevInstance, cmdShow);
     int command = 1;
     for (;;) {
         if (command == kMoreCommand) {
@@ -165,20 +186,10 @@ int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) 
             command = CurrentScreen;
         }
         if (command != CurrentScreen) {
-            vtErase(ScreenPad);
-            CurrentScreen = command;
-            DrawLabels();
-            DisplayScreen(command);
-            DrawMenuBars();
-            ShowFrame();
+            EnterScreen(command);
             continue;  // a new screen is fetched and painted twice before the first wait
         }
-        DisplayScreen(command);
-        TargetWindow = MainWindow;
-        DrawSpinner(SpinnerPhase);
-        SpinnerPhase = SpinnerPhase % 4 + 1;
-        TargetWindow = ScreenPad;
-        ShowFrame();
+        RefreshScreen();
         command = WaitForCommand(command);
     }
     Shutdown();

@@ -5,3 +5,13 @@
 
 // Runs the monitor until Esc or "0"; the command line is ignored. Returns 1, the exit status.
 int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR commandLine, int cmdShow);
+
+// The entry's steps on their own, so that benchmarks can time one refresh without the wait.
+// Opens the window and the pad and sets up the keyboard; no screen is current yet.
+void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow);
+// Makes `screen` current: erases the pad, draws its labels, fetches, paints and shows it.
+void EnterScreen(int screen);
+// One refresh of the current screen: fetch and paint, turn the spinner, show the frame.
+void RefreshScreen();
+// Clears the main window, frees the pad and ends the window library.
+void Shutdown();

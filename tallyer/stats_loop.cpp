@@ -48,10 +48,7 @@ void StatsLoop() {
     MainWindow->WindowOptions |= kVtNoWait;
     vtStartKeys();
     for (;;) {
-        if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) PaintStatistics(StatsRecord);
-        DrawSpinner();
-        vtRefresh(MainWindow);
-        vtUpdate();
+        TallyerRefresh();
         // A key ends the wait at once; without one the next request goes out a second later.
         vtWaitKey(MainWindow, kRefreshMs);
         const int key = vtGetKey(MainWindow);
@@ -68,7 +65,7 @@ void StatsLoop() {
 
 using namespace tallyer;
 
-int TallyerMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) {
+void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     // A fresh process starts with these; set them so tests can run the entry again.
     DeviceInstance = 0;
     SpinnerPosition = 0;
@@ -77,6 +74,17 @@ int TallyerMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) 
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
                "Courier", 7);
     vtErase(MainWindow);
+}
+
+void TallyerRefresh() {
+    if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) PaintStatistics(StatsRecord);
+    DrawSpinner();
+    vtRefresh(MainWindow);
+    vtUpdate();
+}
+
+int TallyerMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) {
+    TallyerStartUp(instance, prevInstance, cmdShow);
     StatsLoop();
     return 0;
 }

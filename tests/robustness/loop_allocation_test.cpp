@@ -1,0 +1,107 @@
+// The monitors run for hours, so a refresh cycle must not touch the heap: not the device calls
+// over the socket, not the painting, not the display. Every allocation of this program is
+// counted (allocation_counter.h), but only on the monitor's thread, not on the fake driver's.
+// bench/run reads the counts this test prints.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "tests/harness/monitor_harness.h"
+#include "tests/robustness/allocation_counter.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+constexpr int kCycles = 1000;
+constexpr uint64_t kCycleMs = 1000;      // both monitors refresh once a second by default
+constexpr uint64_t kCountFromMs = 2500;  // start-up and the first screen are behind us
+constexpr int kRingeyeRequestsPerCycle = 26;
+
+// Runs a monitor against a healthy station served on the device socket, counting from
+// kCountFromMs for kCycles refresh periods; `scheduleKeys` may type keys in that stretch.
+struct SteadyRun {
+    MonitorHarness h;
+    std::unique_ptr<test_support::ScriptedSocketDriver> driver;
+    long allocations = -1;
+    int requests = 0;
+    std::string lastHeader;  // row 1 as the last counted cycle left it
+
+    SteadyRun() {
+        h.station.FillHealthy(2);
+        for (uint32_t word = 0; word < 37; ++word)
+            h.station.stats[word] = 1000 * word + 7;
+        h.SetDevicePresent(false);  // the station answers on the socket only
+        driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &h.station);
+        const uint64_t end = kCountFromMs + kCycles * kCycleMs;
+        h.At(kCountFromMs, [this] {
+            requests = -driver->RequestsAnswered();
+            alloc_count::Resume();
+        });
+        h.At(end, [this] {
+            alloc_count::Pause();
+            allocations = alloc_count::Count();
+            requests += driver->RequestsAnswered();
+            lastHeader = h.Row(1);
+        });
+    }
+    uint64_t EndMs() const { return kCountFromMs + kCycles * kCycleMs; }
+    void KeyAt(uint64_t ms, int key) {
+        h.At(ms, [this, key] {
+            alloc_count::Paused testCode;
+            h.display.PushKey(key);
+        });
+    }
+};
+
+// Where the allocations below go, so that the compiler cannot leave them out.
+const void* volatile escaped;
+
+// The zero counts below mean something only if the counter sees C++ and C allocations alike.
+TEST(SteadyLoops, CounterSeesEveryKindOfAllocation) {
+    const long before = alloc_count::Count();
+    alloc_count::Resume();
+    std::unique_ptr<int> object = std::make_unique<int>(1);
+    escaped = object.get();
+    void* block = std::malloc(64);
+    escaped = block;
+    std::string text(100, 'x');
+    escaped = text.data();
+    alloc_count::Pause();
+    std::free(block);
+    void* uncounted = std::malloc(64);
+    escaped = uncounted;
+    std::free(uncounted);
+    EXPECT_EQ(alloc_count::Count() - before, 3);
+}
+
+TEST(SteadyLoops, RingeyeCyclesThroughEveryScreenWithoutAllocating) {
+    SteadyRun run;
+    // Every screen in turn, each page of the last, all inside the counted stretch.
+    const char keys[] = "234567 1";
+    const uint64_t stretch = kCycles * kCycleMs / sizeof keys;
+    for (size_t i = 0; i + 1 < sizeof keys; ++i) {
+        run.KeyAt(kCountFromMs + (i + 1) * stretch + kCycleMs / 2, keys[i]);
+    }
+    run.h.RunRingeye(run.EndMs() + kCycleMs / 2);
+    std::printf("ringeye: %d requests in %d cycles, %ld allocations\n", run.requests, kCycles,
+                run.allocations);
+    EXPECT_GE(run.requests, kCycles * kRingeyeRequestsPerCycle);
+    EXPECT_EQ(run.lastHeader.substr(19, 14), "0800 3E12 3456") << "the cycles were good ones";
+    EXPECT_EQ(run.allocations, 0);
+}
+
+TEST(SteadyLoops, TallyerRefreshesWithoutAllocating) {
+    SteadyRun run;
+    run.KeyAt(kCountFromMs + kCycles * kCycleMs / 2, 'x');  // a key that only refreshes
+    run.h.RunTallyer(run.EndMs() + kCycleMs / 2);
+    std::printf("Tallyer: %d requests in %d cycles, %ld allocations\n", run.requests, kCycles,
+                run.allocations);
+    EXPECT_GE(run.requests, kCycles);
+    EXPECT_EQ(run.h.Cells(3, 26, 12), "           7") << "the cycles were good ones";
+    EXPECT_EQ(run.allocations, 0);
+}
+
+}  // namespace
