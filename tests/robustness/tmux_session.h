@@ -1,0 +1,48 @@
+// One program in a detached tmux session on a private server, for tests of the monitors on a
+// real terminal. The program runs under a shell that, once it ends, prints its exit status and
+// the terminal modes (stty -a) and then sleeps, so a test can see what the program left behind.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace robustness {
+
+using Pane = std::vector<std::string>;
+
+class TmuxSession {
+  public:
+    // Runs `program` with XDG_RUNTIME_DIR set to `runtimeDir` in a session of columns x rows.
+    TmuxSession(const std::string& program, const std::string& runtimeDir, int columns, int rows);
+    // Kills the server and everything in it.
+    ~TmuxSession();
+    TmuxSession(const TmuxSession&) = delete;
+    TmuxSession& operator=(const TmuxSession&) = delete;
+
+    static bool TmuxInstalled();
+
+    // One tmux command on this server; answers what it printed.
+    std::string Run(const std::string& arguments);
+    // The visible rows, trailing blanks removed (as tmux gives them); `joined` rejoins the lines
+    // the terminal wrapped.
+    Pane Capture(bool joined = false);
+    // Polls the pane (boundedly) until `ready` holds; answers the last capture either way.
+    Pane WaitFor(const std::function<bool(const Pane&)>& ready, bool joined = false);
+    // A tmux format of the pane, such as #{alternate_on}, polled until it reads `wanted`.
+    std::string WaitForFormat(const std::string& format, const std::string& wanted);
+    void Resize(int columns, int rows);
+    void SendKeys(const std::string& keys);
+    // The program's process id, once it has started; 0 if it never did.
+    int ProgramPid();
+
+  private:
+    std::string directory_;
+    std::string server_;
+};
+
+// Cells [column, column + length) of a captured row, blank beyond its end.
+std::string CellsOf(const Pane& pane, size_t row, size_t column, size_t length);
+std::string Joined(const Pane& pane);
+
+}  // namespace robustness
