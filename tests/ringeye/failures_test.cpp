@@ -3,15 +3,10 @@
 
 #include "platform/win32/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string Padded(const std::string& text) {
-    std::string padded = text;
-    padded.resize(84, ' ');
-    return padded;
-}
 
 TEST(RingeyeFailures, AbsentDriverThenRecoveryWithoutAKey) {
     MonitorHarness h;
