@@ -222,12 +222,14 @@ void SocketServer::AcceptClients() {
             Admit(fd);
             continue;
         }
-        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        const int error = errno;
+        if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
             // The waiting client stays in the backlog; try again a little later rather than
             // spin on a listening socket that stays readable.
             acceptPausedUntilMs_ = clock_.NowMs() + kAcceptPauseMs;
-            if (log_ != nullptr)
-                std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(errno));
+            if (log_ != nullptr) {
+                std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
+            }
         }
         return;
     }
