@@ -64,8 +64,9 @@ int main(int argc, char** argv) {
     app.add_option("--station", station, "dual (das) or single (sas) attachment")
         ->check(CLI::IsMember({"das", "sas"}));
     std::vector<std::string> scenarioNames;
-    for (size_t i = 0; i < sim::kScenarioCount; ++i)
+    for (size_t i = 0; i < sim::kScenarioCount; ++i) {
         scenarioNames.push_back(sim::kScenarios[i].name);
+    }
     app.add_option("--scenario", scenario, "what happens on the ring of instance 0")
         ->check(CLI::IsMember(scenarioNames));
     CLI::Option* seedOption =
@@ -101,9 +102,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qd4682sim: %s\n", message.c_str());
         return 1;
     }
-    std::printf("qd4682sim: serving \\\\.\\%s at %s: %u instance(s), %s, scenario %s, seed %llu\n",
-                sim::kDeviceName, path.c_str(), instances, station.c_str(), scenario.c_str(),
-                static_cast<unsigned long long>(seed));
+    std::printf(
+        "qd4682sim: serving \\\\.\\%s at %s: %u instance(s), %s, scenario %s on instance 0, "
+        "seed %llu\n",
+        sim::kDeviceName, path.c_str(), instances, station.c_str(), scenario.c_str(),
+        static_cast<unsigned long long>(seed));
     std::fflush(stdout);
     server.Run();
     runningServer = nullptr;

@@ -54,14 +54,14 @@ void Station::StepPcm(size_t p) {
             return;
         case pcm::kConnect:
             port.signalRounds = 0;
-            EnterPcm(p, pcm::kNext, Jitter(p, 20, 60));
+            EnterPcm(p, pcm::kNext, Jitter(p, 30, 80));
             return;
         case pcm::kNext:
-            EnterPcm(p, pcm::kSignal, Jitter(p, 20, 60));
+            EnterPcm(p, pcm::kSignal, Jitter(p, 30, 80));
             return;
         case pcm::kSignal:
             if (++port.signalRounds < kSignalRounds) {
-                EnterPcm(p, pcm::kNext, Jitter(p, 20, 60));
+                EnterPcm(p, pcm::kNext, Jitter(p, 30, 80));
             } else if (port.lctWillFail) {
                 port.lctWillFail = false;
                 counters_.Add(PortCounterId(p, PortCounter::kLctFailCt), 1);

@@ -17,6 +17,7 @@ constexpr uint32_t kErrorGenFailure = 0x1F;
 constexpr int kListenBacklog = 32;
 // Poll at least this often, so a stop request is never missed for long.
 constexpr int kLongestPollMs = 1000;
+constexpr uint64_t kAcceptPauseMs = 100;
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -171,7 +172,8 @@ void SocketServer::Run() {
     for (;;) {
         size_t count = 0;
         fds[count++] = {wakeRead_, POLLIN, 0};
-        fds[count++] = {listenFd_, POLLIN, 0};
+        const bool accepting = clock_.NowMs() >= acceptPausedUntilMs_;
+        fds[count++] = {listenFd_, static_cast<short>(accepting ? POLLIN : 0), 0};
         for (Connection& c : connections_) {
             if (c.fd < 0) continue;
             owners[count] = &c;
@@ -216,8 +218,20 @@ void SocketServer::RunIdleTask() {
 void SocketServer::AcceptClients() {
     for (;;) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;  // EAGAIN: all taken; anything else: retried on the next round
-        Admit(fd);
+        if (fd >= 0) {
+            Admit(fd);
+            continue;
+        }
+        const int error = errno;
+        if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
+            // The waiting client stays in the backlog; try again a little later rather than
+            // spin on a listening socket that stays readable.
+            acceptPausedUntilMs_ = clock_.NowMs() + kAcceptPauseMs;
+            if (log_ != nullptr) {
+                std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
+            }
+        }
+        return;
     }
 }
 
@@ -317,6 +331,9 @@ void SocketServer::CloseStalled() {
 int SocketServer::PollTimeoutMs() const {
     const uint64_t now = clock_.NowMs();
     uint64_t timeout = kLongestPollMs;
+    if (acceptPausedUntilMs_ > now && acceptPausedUntilMs_ - now < timeout) {
+        timeout = acceptPausedUntilMs_ - now;
+    }
     for (const Connection& c : connections_) {
         if (c.fd < 0 || !Busy(c)) continue;
         const uint64_t deadline = c.lastProgressMs + limits_.stallTimeoutMs;

@@ -92,6 +92,7 @@ class SocketServer {
     uint64_t lastIdleTaskMs_ = 0;
     std::vector<Connection> connections_;
     uint64_t activitySerial_ = 0;
+    uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

@@ -1,6 +1,7 @@
 // The simulator as a program: one per socket, stale sockets replaced, the socket gone when it
 // ends, and clients that misbehave never keeping the others from being served.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,8 +12,11 @@
 
 #include <cstring>
 #include <fstream>
+#include <thread>
 
+#include "platform/clock.h"
 #include "platform/wire/device_wire.h"
+#include "simulator/socket_server.h"
 #include "simulator/station_driver.h"
 #include "tests/simulator/sim_process.h"
 #include "tests/simulator/wire_client.h"
@@ -126,49 +130,120 @@ TEST_F(SocketServerTest, SocketIsRemovedWhenTheSimulatorIsStopped) {
     }
 }
 
-TEST_F(SocketServerTest, MisbehavingClientsDoNotHoldUpOthers) {
-    SimProcess sim(runtime_.path(), logs_.path());
-    ASSERT_TRUE(sim.WaitUntilServing(kStartMs)) << sim.Errors();
-    const std::string path = sim.SocketPath();
-
-    const int garbage = sim_test::ConnectTo(path, kReplyMs);
-    const int oversized = sim_test::ConnectTo(path, kReplyMs);
-    const int stalled = sim_test::ConnectTo(path, kReplyMs);
-    const int halfSent = sim_test::ConnectTo(path, kReplyMs);
-    const int neverReads = sim_test::ConnectTo(path, kReplyMs);
-    ASSERT_GE(garbage, 0);
-    ASSERT_GE(oversized, 0);
-    ASSERT_GE(stalled, 0);
-    ASSERT_GE(halfSent, 0);
-    ASSERT_GE(neverReads, 0);
-
-    const std::string text = "this is not a request, it is a line of text\n";
-    EXPECT_TRUE(sim_test::SendAll(garbage, std::vector<uint8_t>(text.begin(), text.end())));
-    EXPECT_TRUE(sim_test::SendAll(
-        oversized, sim_test::RequestBytes(sim::kIoctlSmtGet, {}, wire::kMaxLength + 1)));
-    const std::vector<uint8_t> request = sim_test::RequestBytes(
-        sim::kIoctlSmtGet, sim_test::SmtGetBuffer(0, 0x2014, 1), sim::kSmtBufferSize);
-    EXPECT_TRUE(
-        sim_test::SendAll(stalled, std::vector<uint8_t>(request.begin(), request.begin() + 5)));
-    EXPECT_TRUE(
-        sim_test::SendAll(halfSent, std::vector<uint8_t>(request.begin(), request.begin() + 100)));
-    // Requests sent as fast as the socket takes them, replies never read.
-    fcntl(neverReads, F_SETFL, O_NONBLOCK);
-    for (int i = 0; i < 400; ++i) {
-        if (send(neverReads, request.data(), request.size(), MSG_NOSIGNAL) <= 0) break;
+// A server in this process, with a stall timeout of the test's choosing.
+class InProcessServer {
+  public:
+    InProcessServer(const std::string& path, uint32_t stallTimeoutMs)
+        : driver_(sim::DriverConfig{}, platform::CurrentClock()),
+          server_(driver_, platform::CurrentClock(), nullptr, Limits(stallTimeoutMs)) {
+        std::string message;
+        serving_ = server_.Start(path, &message) == sim::StartResult::kServing;
+        if (serving_) thread_ = std::thread([this] { server_.Run(); });
     }
+    ~InProcessServer() {
+        server_.RequestStop();
+        if (thread_.joinable()) thread_.join();
+    }
+    bool serving() const { return serving_; }
 
-    // A monitor's fetch cycle meanwhile: every request answered.
+  private:
+    static sim::ServerLimits Limits(uint32_t stallTimeoutMs) {
+        sim::ServerLimits limits;
+        limits.stallTimeoutMs = stallTimeoutMs;
+        return limits;
+    }
+    sim::StationDriver driver_;
+    sim::SocketServer server_;
+    bool serving_ = false;
+    std::thread thread_;
+};
+
+// Clients that break off in the middle of things, each on its own connection.
+struct MisbehavingClients {
+    explicit MisbehavingClients(const std::string& path) {
+        for (int* fd : {&garbage, &oversized, &stalled, &halfSent, &neverReads}) {
+            *fd = sim_test::ConnectTo(path, kReplyMs);
+        }
+        const std::string text = "this is not a request, it is a line of text\n";
+        sim_test::SendAll(garbage, std::vector<uint8_t>(text.begin(), text.end()));
+        sim_test::SendAll(oversized,
+                          sim_test::RequestBytes(sim::kIoctlSmtGet, {}, wire::kMaxLength + 1));
+        const std::vector<uint8_t> request = sim_test::RequestBytes(
+            sim::kIoctlSmtGet, sim_test::SmtGetBuffer(0, 0x2014, 1), sim::kSmtBufferSize);
+        sim_test::SendAll(stalled, std::vector<uint8_t>(request.begin(), request.begin() + 5));
+        sim_test::SendAll(halfSent, std::vector<uint8_t>(request.begin(), request.begin() + 100));
+        // Requests as fast as the socket takes them, replies never read, until the server
+        // stops taking more because its replies have nowhere to go.
+        fcntl(neverReads, F_SETFL, O_NONBLOCK);
+        size_t at = 0;
+        for (int sent = 0; sent < 4000;) {
+            const ssize_t n =
+                send(neverReads, request.data() + at, request.size() - at, MSG_NOSIGNAL);
+            if (n > 0) {
+                at += static_cast<size_t>(n);
+                if (at == request.size()) {
+                    at = 0;
+                    ++sent;
+                }
+                continue;
+            }
+            pollfd p = {neverReads, POLLOUT, 0};
+            if (n < 0 && errno == EAGAIN && poll(&p, 1, 500) == 1) continue;
+            break;
+        }
+    }
+    ~MisbehavingClients() {
+        for (int fd : {garbage, oversized, stalled, halfSent, neverReads})
+            close(fd);
+    }
+    bool AllConnected() const {
+        return garbage >= 0 && oversized >= 0 && stalled >= 0 && halfSent >= 0 && neverReads >= 0;
+    }
+    int garbage = -1;
+    int oversized = -1;
+    int stalled = -1;
+    int halfSent = -1;
+    int neverReads = -1;
+};
+
+// With stalled clients that would hold the server for a minute, a monitor's requests are
+// still answered at once.
+TEST_F(SocketServerTest, MisbehavingClientsDoNotHoldUpOthers) {
+    const std::string path = runtime_.path() + "/qd4682";
+    InProcessServer server(path, 60000);
+    ASSERT_TRUE(server.serving());
+    MisbehavingClients clients(path);
+    ASSERT_TRUE(clients.AllConnected());
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(ServedOnNewConnection(path)) << "request " << i;
-
-    EXPECT_TRUE(sim_test::PeerCloses(garbage, kCloseMs));
-    EXPECT_TRUE(sim_test::PeerCloses(oversized, kCloseMs));
-    EXPECT_TRUE(sim_test::PeerCloses(stalled, kCloseMs));
-    EXPECT_TRUE(sim_test::PeerCloses(halfSent, kCloseMs));
+    EXPECT_TRUE(sim_test::PeerCloses(clients.garbage, kCloseMs));
+    EXPECT_TRUE(sim_test::PeerCloses(clients.oversized, kCloseMs));
     EXPECT_TRUE(ServedOnNewConnection(path));
-    for (int fd : {garbage, oversized, stalled, halfSent, neverReads})
-        close(fd);
+}
+
+TEST_F(SocketServerTest, StalledConnectionsAreClosed) {
+    const std::string path = runtime_.path() + "/qd4682";
+    InProcessServer server(path, 200);
+    ASSERT_TRUE(server.serving());
+    MisbehavingClients clients(path);
+    ASSERT_TRUE(clients.AllConnected());
+    EXPECT_TRUE(sim_test::PeerCloses(clients.stalled, kCloseMs));
+    EXPECT_TRUE(sim_test::PeerCloses(clients.halfSent, kCloseMs));
+    EXPECT_TRUE(sim_test::PeerHangsUp(clients.neverReads, kCloseMs));
+    EXPECT_TRUE(ServedOnNewConnection(path));
+}
+
+// The same, against the program.
+TEST_F(SocketServerTest, SimulatorSurvivesMisbehavingClients) {
+    SimProcess sim(runtime_.path(), logs_.path());
+    ASSERT_TRUE(sim.WaitUntilServing(kStartMs)) << sim.Errors();
+    {
+        MisbehavingClients clients(sim.SocketPath());
+        ASSERT_TRUE(clients.AllConnected());
+        EXPECT_TRUE(ServedOnNewConnection(sim.SocketPath()));
+        EXPECT_TRUE(sim_test::PeerCloses(clients.stalled, kCloseMs));
+    }
+    EXPECT_TRUE(ServedOnNewConnection(sim.SocketPath()));
     EXPECT_EQ(sim.WaitForExit(0), -1) << "the simulator still runs";
 }
 

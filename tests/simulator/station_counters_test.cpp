@@ -92,6 +92,37 @@ TEST(StationCountersTest, CountersGrowSmoothlyWithNoise) {
     EXPECT_LT(lowest, highest);
 }
 
+// Each byte counter belongs to its packet counter: ARP broadcasts are short, multicasts a
+// little longer, directed frames carry the data.
+TEST(StationCountersTest, FrameSizesFitTheirClasses) {
+    using namespace sim::stat_word;
+    struct SizeRange {
+        uint8_t bytes;
+        uint8_t packets;
+        uint32_t low;
+        uint32_t high;
+    };
+    const SizeRange sizes[] = {
+        {kXmitBroadcastBytes, kXmitBroadcastPackets, 60, 90},
+        {kRecvBroadcastBytes, kRecvBroadcastPackets, 60, 90},
+        {kXmitMulticastBytes, kXmitMulticastPackets, 100, 400},
+        {kRecvMulticastBytes, kRecvMulticastPackets, 100, 400},
+        {kXmitDirectedBytes, kXmitDirectedPackets, 600, 1000},
+        {kRecvDirectedBytes, kRecvDirectedPackets, 400, 800},
+    };
+    sim::StationConfig config = sim_test::Config(Attachment::kDual, Scenario::kHealthy);
+    config.uptimeSeconds = 3600;
+    sim::Station station(config);
+    station.AdvanceTo(600000);
+    for (const SizeRange& s : sizes) {
+        const uint32_t packets = station.Counter(sim::StatisticId(s.packets));
+        ASSERT_GT(packets, 0u) << "word " << int{s.packets};
+        const uint32_t average = station.Counter(sim::StatisticId(s.bytes)) / packets;
+        EXPECT_GE(average, s.low) << "word " << int{s.bytes};
+        EXPECT_LE(average, s.high) << "word " << int{s.bytes};
+    }
+}
+
 // The statistics words agree with each other: packets and bytes are the sums of their
 // classes, and the error totals the sums of the errors.
 TEST(StationCountersTest, StatisticsAddUp) {

@@ -105,12 +105,6 @@ TEST_F(StationDriverTest, RefusesWhatItCannotAnswer) {
     }
 }
 
-TEST_F(StationDriverTest, SingleAttachmentHasNoSecondPort) {
-    Make(1, Attachment::kSingle);
-    EXPECT_EQ(SmtGet(0, 0x400A, 1).status, 0u);
-    EXPECT_EQ(SmtGet(0, 0x400A, 2).status, sim::kRefuseNotSupported);
-}
-
 // Each group comes back as its records in the order of its list, after the request's header
 // words, with a zero type after the last record; the answer is the whole buffer.
 TEST_F(StationDriverTest, GroupsAnswerWithTheirRecordsInListOrder) {

@@ -79,6 +79,11 @@ bool PeerCloses(int fd, int timeoutMs) {
     }
 }
 
+bool PeerHangsUp(int fd, int timeoutMs) {
+    pollfd p = {fd, 0, 0};  // a hang-up is reported whatever is asked for
+    return poll(&p, 1, timeoutMs) == 1 && (p.revents & (POLLHUP | POLLERR)) != 0;
+}
+
 std::vector<uint8_t> RequestBytes(uint32_t controlCode, const std::vector<uint8_t>& input,
                                   uint32_t outputLength) {
     std::vector<uint8_t> bytes(wire::kHeaderSize);

@@ -15,6 +15,8 @@ bool SendAll(int fd, const std::vector<uint8_t>& bytes);
 bool ReceiveAll(int fd, uint8_t* out, size_t count, int timeoutMs);
 // True when the peer closes the connection within `timeoutMs` (any bytes before are dropped).
 bool PeerCloses(int fd, int timeoutMs);
+// The same without reading anything: for a client that never takes its replies.
+bool PeerHangsUp(int fd, int timeoutMs);
 
 std::vector<uint8_t> RequestBytes(uint32_t controlCode, const std::vector<uint8_t>& input,
                                   uint32_t outputLength);
