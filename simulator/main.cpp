@@ -10,11 +10,14 @@
 #include "platform/clock.h"
 #include "simulator/noise.h"
 #include "simulator/refusal_codes.h"
-#include "simulator/socket_path.h"
+#include "platform/win32/device_path.h"
 #include "simulator/socket_server.h"
 #include "simulator/station_driver.h"
 
 namespace {
+
+// The device this driver serves; the monitors open it as \\.\qd4682.
+constexpr const char* kDeviceName = "qd4682";
 
 sim::SocketServer* runningServer = nullptr;
 
@@ -44,8 +47,8 @@ std::string HelpFooter() {
         std::snprintf(line, sizeof line, "  0x%02X %s: ", refusal.status, refusal.name);
         text += line + std::string(refusal.when) + "\n";
     }
-    text += "\nThe socket is $XDG_RUNTIME_DIR/" + std::string(sim::kDeviceName) +
-            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + sim::kDeviceName +
+    text += "\nThe socket is $XDG_RUNTIME_DIR/" + std::string(kDeviceName) +
+            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName +
             "-UID.";
     return text;
 }
@@ -96,7 +99,12 @@ int main(int argc, char** argv) {
     runningServer = &server;
     InstallSignalHandlers();
 
-    const std::string path = sim::DeviceSocketPath(sim::kDeviceName);
+    platform::SocketPath path;
+    if (!platform::DeviceSocketPath(kDeviceName, path)) {
+        std::fprintf(stderr, "qd4682sim: the socket path of %s does not fit a socket address\n",
+                     kDeviceName);
+        return 1;
+    }
     std::string message;
     if (server.Start(path, &message) != sim::StartResult::kServing) {
         std::fprintf(stderr, "qd4682sim: %s\n", message.c_str());
@@ -105,7 +113,7 @@ int main(int argc, char** argv) {
     std::printf(
         "qd4682sim: serving \\\\.\\%s at %s: %u instance(s), %s, scenario %s on instance 0, "
         "seed %llu\n",
-        sim::kDeviceName, path.c_str(), instances, station.c_str(), scenario.c_str(),
+        kDeviceName, path, instances, station.c_str(), scenario.c_str(),
         static_cast<unsigned long long>(seed));
     std::fflush(stdout);
     server.Run();
