@@ -23,9 +23,13 @@ void ShowFailure(ChannelFailure failure, DWORD error) {
 
 }  // namespace
 
-void SetChannelProfile(const ChannelProfile* profile) { activeProfile = profile; }
+void SetChannelProfile(const ChannelProfile* profile) {
+    activeProfile = profile;
+}
 
-void InitDevicePath() { lstrcpyA(DevicePath, kDevicePathText); }
+void InitDevicePath() {
+    lstrcpyA(DevicePath, kDevicePathText);
+}
 
 int DeviceRequest(DWORD controlCode, void* buffer) {
     HANDLE device = CreateFileA(DevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
