@@ -18,6 +18,10 @@ constexpr int kListenBacklog = 32;
 // Poll at least this often, so a stop request is never missed for long.
 constexpr int kLongestPollMs = 1000;
 constexpr uint64_t kAcceptPauseMs = 100;
+// With every connection in use, how long a connection must have been quiet before a new client
+// may take its place, and how long new clients wait in the backlog when none has.
+constexpr uint64_t kQuietBeforeReplacedMs = 10;
+constexpr uint64_t kFullPauseMs = 2;
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -217,9 +221,16 @@ void SocketServer::RunIdleTask() {
 
 void SocketServer::AcceptClients() {
     for (;;) {
+        Connection* slot = ConnectionForNewClient();
+        if (slot == nullptr) {
+            // Every connection is busy or only just made: the newcomer waits in the backlog
+            // until one frees up, rather than cutting off a client in the middle of its request.
+            acceptPausedUntilMs_ = clock_.NowMs() + kFullPauseMs;
+            return;
+        }
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            Admit(fd);
+            Admit(*slot, fd);
             continue;
         }
         const int error = errno;
@@ -235,22 +246,36 @@ void SocketServer::AcceptClients() {
     }
 }
 
-// Gives the new client a free connection, or the one that has been quiet longest.
-void SocketServer::Admit(int fd) {
-    Connection* slot = nullptr;
+// A free connection; when there is none, clients that hung up or sent a request since the last
+// poll are dealt with first, and then the connection quiet longest is given up, provided that
+// it has nothing going on and has been quiet for a while. nullptr when no connection qualifies.
+SocketServer::Connection* SocketServer::ConnectionForNewClient() {
     for (Connection& c : connections_) {
-        if (c.fd < 0) {
-            slot = &c;
-            break;
-        }
-        if (slot == nullptr || c.lastActivity < slot->lastActivity) slot = &c;
+        if (c.fd < 0) return &c;
     }
-    if (slot->fd >= 0) Close(*slot, "too many clients; this one was quiet longest");
-    slot->fd = fd;
-    slot->replying = false;
-    slot->headerRead = false;
-    slot->requestFill = 0;
-    NoteProgress(*slot);
+    const uint64_t now = clock_.NowMs();
+    Connection* quietest = nullptr;
+    for (Connection& c : connections_) {
+        if (Busy(c)) continue;
+        pollfd pending{c.fd, POLLIN, 0};
+        if (poll(&pending, 1, 0) > 0) {
+            ReadRequest(c);
+            if (c.fd < 0) return &c;
+            continue;
+        }
+        if (now - c.lastProgressMs < kQuietBeforeReplacedMs) continue;
+        if (quietest == nullptr || c.lastActivity < quietest->lastActivity) quietest = &c;
+    }
+    if (quietest != nullptr) Close(*quietest, "too many clients; this one was quiet longest");
+    return quietest;
+}
+
+void SocketServer::Admit(Connection& slot, int fd) {
+    slot.fd = fd;
+    slot.replying = false;
+    slot.headerRead = false;
+    slot.requestFill = 0;
+    NoteProgress(slot);
 }
 
 void SocketServer::NoteProgress(Connection& c) {

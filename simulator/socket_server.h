@@ -23,7 +23,9 @@
 namespace sim {
 
 struct ServerLimits {
-    size_t maxConnections = 16;      // beyond this, a new client replaces the longest idle one
+    // Beyond this, a new client replaces the connection idle longest, once one has been idle for
+    // a while; until then it waits in the listening socket's backlog.
+    size_t maxConnections = 16;
     uint32_t stallTimeoutMs = 2000;  // a half-sent request or an untaken reply
 };
 
@@ -72,7 +74,8 @@ class SocketServer {
     };
 
     void AcceptClients();
-    void Admit(int fd);
+    Connection* ConnectionForNewClient();
+    void Admit(Connection& slot, int fd);
     void ReadRequest(Connection& c);
     void ServeRequest(Connection& c);
     void SendReply(Connection& c);
@@ -92,7 +95,7 @@ class SocketServer {
     uint64_t lastIdleTaskMs_ = 0;
     std::vector<Connection> connections_;
     uint64_t activitySerial_ = 0;
-    uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors
+    uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors, or connections
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
