@@ -18,8 +18,8 @@
 #include "ringeye/fetch_list.h"
 #include "ringeye/ringeye_main.h"
 #include "ringeye/smt_retrieval.h"
+#include "simulator/station_driver.h"
 #include "tallyer/tallyer_main.h"
-#include "tests/harness/fake_station.h"
 #include "tests/support/temp_runtime_dir.h"
 
 namespace {
@@ -28,8 +28,8 @@ constexpr char kDeviceName[] = "qd4682";
 
 DriverProcess* simulator = nullptr;
 
-// Where the requests go for one benchmark: a replaying station inside this process, or the
-// simulator's socket.
+// Where the requests go for one benchmark: inside this process, the simulator's station whose
+// answers are replayed after the first time, or the simulator's socket.
 class DeviceChoice {
   public:
     explicit DeviceChoice(bool inProcess) {
@@ -38,13 +38,7 @@ class DeviceChoice {
     ~DeviceChoice() { platform::RegisterInProcessDevice(kDeviceName, nullptr); }
 
   private:
-    struct HealthyStation : FakeStation {
-        HealthyStation() {
-            FillHealthy(2);
-            for (uint32_t word = 0; word < 37; ++word)
-                stats[word] = 1234567 * word;
-        }
-    } station_;
+    sim::StationDriver station_{sim::DriverConfig{}, platform::CurrentClock()};
     ReplayStation replay_{station_};
 };
 

@@ -1,6 +1,7 @@
 #include "platform/vtwin/screen.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace vtwin {
@@ -40,20 +41,30 @@ void CopyWindowToImage(const VtWindowRecord& window, int top, int left) {
     int lastRow = std::min(window.rows, image.rows - top);
     int firstColumn = std::max(0, -left);
     int lastColumn = std::min(window.columns, image.columns - left);
+    if (firstColumn >= lastColumn) return;
+    // Row by row: the clipping above keeps both ends of every copy inside the window and the
+    // image, and a whole row at a time keeps the refresh of a full window cheap.
     for (int row = firstRow; row < lastRow; ++row) {
         std::string& line = image.text[static_cast<size_t>(top + row)];
-        for (int column = firstColumn; column < lastColumn; ++column) {
-            line[static_cast<size_t>(left + column)] = CellAt(window, row, column);
-        }
+        const char* from = &window.cells[static_cast<size_t>(row) * window.columns + firstColumn];
+        std::copy(from, from + (lastColumn - firstColumn), line.begin() + (left + firstColumn));
     }
 }
 
 void CopyTouchedMainCells() {
     VtWindowRecord& window = *library.mainWindow;
     ScreenImage& image = library.image;
+    const int columns = std::min(window.columns, image.columns);
     for (int row = 0; row < window.rows && row < image.rows; ++row) {
-        for (int column = 0; column < window.columns && column < image.columns; ++column) {
-            size_t index = static_cast<size_t>(row) * window.columns + column;
+        const size_t rowStart = static_cast<size_t>(row) * window.columns;
+        // Most rows have no written cell between two refreshes; memchr passes over them fast.
+        const void* firstTouched =
+            std::memchr(window.touched + rowStart, 1, static_cast<size_t>(columns));
+        if (!firstTouched) continue;
+        const int first = static_cast<int>(static_cast<const uint8_t*>(firstTouched) -
+                                           (window.touched + rowStart));
+        for (int column = first; column < columns; ++column) {
+            const size_t index = rowStart + static_cast<size_t>(column);
             if (window.touched[index]) {
                 image.text[static_cast<size_t>(row)][static_cast<size_t>(column)] =
                     window.cells[index];
@@ -111,12 +122,13 @@ void ApplyPendingPads() {
         const PadRectangle& shown = library.pendingPads[i];
         const VtWindowRecord* pad = LiveWindow(shown.pad);
         if (!pad) continue;
+        // Whole rows at a time; RecordPadRectangle clipped the rectangle to the pad and the
+        // screen, and a pad keeps its size for life.
         for (int row = 0; row < shown.rows; ++row) {
             std::string& line = image.text[static_cast<size_t>(shown.top + row)];
-            for (int column = 0; column < shown.columns; ++column) {
-                line[static_cast<size_t>(shown.left + column)] =
-                    CellAt(*pad, shown.padRow + row, shown.padColumn + column);
-            }
+            const char* from = &pad->cells[static_cast<size_t>(shown.padRow + row) * pad->columns +
+                                           static_cast<size_t>(shown.padColumn)];
+            std::copy(from, from + shown.columns, line.begin() + shown.left);
         }
     }
     library.pendingPadCount = 0;
