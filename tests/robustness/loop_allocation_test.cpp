@@ -1,6 +1,6 @@
 // The monitors run for hours, so a refresh cycle must not touch the heap: not the device calls
 // over the socket, not the painting, not the display. Every allocation of this program is
-// counted (allocation_counter.h), but only on the monitor's thread, not on the fake driver's.
+// counted (allocation_counter.h), but only on the monitor's thread, not on the driver's.
 // bench/run reads the counts this test prints.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
 #include "tests/robustness/allocation_counter.h"
 #include "tests/support/test_support.h"
@@ -20,31 +21,31 @@ constexpr uint64_t kCycleMs = 1000;      // both monitors refresh once a second 
 constexpr uint64_t kCountFromMs = 2500;  // start-up and the first screen are behind us
 constexpr int kRingeyeRequestsPerCycle = 26;
 
-// Runs a monitor against a healthy station served on the device socket, counting from
-// kCountFromMs for kCycles refresh periods; `scheduleKeys` may type keys in that stretch.
+// Runs a monitor against the simulator's station, served on the device socket by a driver
+// thread and living on the run's virtual clock, and counts the allocations of kCycles refresh
+// periods from kCountFromMs on.
 struct SteadyRun {
     MonitorHarness h;
+    sim::StationDriver station{sim::DriverConfig{}, h.clock};
     std::unique_ptr<test_support::ScriptedSocketDriver> driver;
     long allocations = -1;
     int requests = 0;
-    std::string lastHeader;  // row 1 as the last counted cycle left it
+    std::string lastRows;  // rows 0 to 3 as the last counted cycle left them
 
     SteadyRun() {
-        h.station.FillHealthy(2);
-        for (uint32_t word = 0; word < 37; ++word)
-            h.station.stats[word] = 1000 * word + 7;
         h.SetDevicePresent(false);  // the station answers on the socket only
-        driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &h.station);
-        const uint64_t end = kCountFromMs + kCycles * kCycleMs;
+        driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &station);
         h.At(kCountFromMs, [this] {
             requests = -driver->RequestsAnswered();
+            allocations = -alloc_count::Count();
             alloc_count::Resume();
         });
-        h.At(end, [this] {
+        h.At(EndMs(), [this] {
             alloc_count::Pause();
-            allocations = alloc_count::Count();
+            allocations += alloc_count::Count();
             requests += driver->RequestsAnswered();
-            lastHeader = h.Row(1);
+            for (int row = 0; row < 4; ++row)
+                lastRows += h.Row(row) + "\n";
         });
     }
     uint64_t EndMs() const { return kCountFromMs + kCycles * kCycleMs; }
@@ -53,6 +54,11 @@ struct SteadyRun {
             alloc_count::Paused testCode;
             h.display.PushKey(key);
         });
+    }
+    // The last cycle painted values rather than a failure report.
+    bool EndedWell() const {
+        return lastRows.find("rror") == std::string::npos &&
+               lastRows.find("Failed") == std::string::npos;
     }
 };
 
@@ -89,7 +95,7 @@ TEST(SteadyLoops, RingeyeCyclesThroughEveryScreenWithoutAllocating) {
     std::printf("ringeye: %d requests in %d cycles, %ld allocations\n", run.requests, kCycles,
                 run.allocations);
     EXPECT_GE(run.requests, kCycles * kRingeyeRequestsPerCycle);
-    EXPECT_EQ(run.lastHeader.substr(19, 14), "0800 3E12 3456") << "the cycles were good ones";
+    EXPECT_TRUE(run.EndedWell()) << run.lastRows;
     EXPECT_EQ(run.allocations, 0);
 }
 
@@ -100,7 +106,7 @@ TEST(SteadyLoops, TallyerRefreshesWithoutAllocating) {
     std::printf("Tallyer: %d requests in %d cycles, %ld allocations\n", run.requests, kCycles,
                 run.allocations);
     EXPECT_GE(run.requests, kCycles);
-    EXPECT_EQ(run.h.Cells(3, 26, 12), "           7") << "the cycles were good ones";
+    EXPECT_TRUE(run.EndedWell()) << run.lastRows;
     EXPECT_EQ(run.allocations, 0);
 }
 
