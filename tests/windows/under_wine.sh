@@ -101,5 +101,5 @@ run_program() {
 failures=0
 run_program ringeye.exe "ringeye SMT 7.3" ringeye_failure_screen close 1 || failures=$((failures + 1))
 run_program Tallyer.exe "4682 Tallyer" tallyer_failure_screen esc 0 || failures=$((failures + 1))
-echo "End to end: $((2 - failures)) passed, $failures failed"
+echo "end-to-end: $((2 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
