@@ -25,9 +25,13 @@ void ShowFailure(ChannelFailure failure, DWORD error) {
 
 }  // namespace
 
-void SetChannelProfile(const ChannelProfile* profile) { activeProfile = profile; }
+void SetChannelProfile(const ChannelProfile* profile) {
+    activeProfile = profile;
+}
 
-void InitDevicePath() { lstrcpyA(DevicePath, kDevicePathText); }
+void InitDevicePath() {
+    lstrcpyA(DevicePath, kDevicePathText);
+}
 
 int DeviceRequest(DWORD controlCode, void* buffer) {
     const platform::DeviceCalls& calls = platform::CurrentDeviceCalls();

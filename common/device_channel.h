@@ -21,8 +21,8 @@ enum class ChannelFailure { kOpen, kRequest };
 
 // What differs between the two programs' use of the channel.
 struct ChannelProfile {
-    DWORD bufferLength;        // the one buffer length the program uses for every request
-    bool writesInstanceWord;   // DeviceRequest puts DeviceInstance into word 0 itself
+    DWORD bufferLength;       // the one buffer length the program uses for every request
+    bool writesInstanceWord;  // DeviceRequest puts DeviceInstance into word 0 itself
     const char* openFailureText;
     const char* requestFailureFormat;  // printf format taking DeviceInstance and the error code
     // Paints the formatted failure message where the program shows failures.

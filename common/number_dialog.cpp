@@ -11,8 +11,8 @@ namespace {
 constexpr int kLongestEntry = 4;
 
 const NumberDialog kDevInstanceDialog = {
-    7, 30, 10, 30, "Current Dev Instance #: ", "%d", "Enter New Dev Instance: ",
-    "Choices: 0 to 2", 26, 0, 2,
+    7,  30, 10, 30, "Current Dev Instance #: ", "%d", "Enter New Dev Instance: ", "Choices: 0 to 2",
+    26, 0,  2,
 };
 
 void PutText(VtHandle window, int row, int column, const char* text) {

@@ -7,8 +7,17 @@ namespace {
 
 constexpr int kStepsPerSecond = 100;
 const NumberDialog kDelayDialog = {
-    7, 35, 10, 30, "Current Screen Update Rate: ", "%d S", "Enter New delay Time: ",
-    "Choices: 1 to 5 sec", 24, 1, 5,
+    7,
+    35,
+    10,
+    30,
+    "Current Screen Update Rate: ",
+    "%d S",
+    "Enter New delay Time: ",
+    "Choices: 1 to 5 sec",
+    24,
+    1,
+    5,
 };
 
 }  // namespace

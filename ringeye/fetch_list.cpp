@@ -75,10 +75,18 @@ const FetchRequest FetchList[] = {
     {0, {nullptr, 0}, 0, 0},
 };
 
-SlotSpan OpVersionIdSpan() { return {&OpVersionIdSlotStore, 1}; }
-SlotSpan NonMasterCtSpan() { return {&NonMasterCtSlotStore, 1}; }
-const ParamSlot& OpVersionIdSlot() { return OpVersionIdSlotStore; }
-const ParamSlot& NonMasterCtSlot() { return NonMasterCtSlotStore; }
+SlotSpan OpVersionIdSpan() {
+    return {&OpVersionIdSlotStore, 1};
+}
+SlotSpan NonMasterCtSpan() {
+    return {&NonMasterCtSlotStore, 1};
+}
+const ParamSlot& OpVersionIdSlot() {
+    return OpVersionIdSlotStore;
+}
+const ParamSlot& NonMasterCtSlot() {
+    return NonMasterCtSlotStore;
+}
 
 namespace {
 
@@ -92,7 +100,9 @@ constexpr size_t kMaxIndexedTypes = 128;
 SlotIndexEntry SlotIndex[kMaxIndexedTypes];
 size_t SlotIndexSize = 0;
 
-bool IsPortGroup(uint32_t code) { return (code & 0xF000u) == 0x4000u; }
+bool IsPortGroup(uint32_t code) {
+    return (code & 0xF000u) == 0x4000u;
+}
 
 SlotIndexEntry* FindIndexEntry(uint16_t type) {
     size_t low = 0, high = SlotIndexSize;

@@ -89,8 +89,8 @@ void StationHeader(const LabelEntry* labels) {
 
     const ParamSlot& id = SlotOf(0x100B);
     std::snprintf(TextBuffer, sizeof TextBuffer,
-                  "%02X%02X %02X%02X %02X%02X  ECM-%-9sCFM-%-8s RMT-%-8s", id.value[2],
-                  id.value[3], id.value[4], id.value[5], id.value[6], id.value[7],
+                  "%02X%02X %02X%02X %02X%02X  ECM-%-9sCFM-%-8s RMT-%-8s", id.value[2], id.value[3],
+                  id.value[4], id.value[5], id.value[6], id.value[7],
                   TextOf(EcmStateNames, Value32(SlotOf(0x1029), 0), kUnknownName),
                   TextOf(CfStateNames, Value32(SlotOf(0x102A), 0), kUnknownName),
                   TextOf(RmtStateNames, Value32(SlotOf(0x206F), 4), kUnknownName));

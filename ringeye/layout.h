@@ -7,8 +7,8 @@
 
 // One label of a screen. A table ends with the first entry whose text is null.
 struct LabelEntry {
-    int32_t row;  // pad row
-    int32_t col;  // pad column of the label's first character
+    int32_t row;    // pad row
+    int32_t col;    // pad column of the label's first character
     int32_t style;  // 1 headings and header labels, 2 other labels; no effect on drawing
     const char* text;
 };

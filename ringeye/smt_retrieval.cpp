@@ -33,7 +33,8 @@ int TypePosition(const AttributeGroup& group, uint16_t type) {
 
 void KeepPathConfiguration(const uint8_t* record, uint16_t length) {
     PathConfiguration.length = length;
-    const size_t kept = length < kPathConfigurationValueBytes ? length : kPathConfigurationValueBytes;
+    const size_t kept =
+        length < kPathConfigurationValueBytes ? length : kPathConfigurationValueBytes;
     std::memcpy(PathConfiguration.value, record + kRecordHeader, kept);
     PathConfiguration.storedBytes = static_cast<uint16_t>(kept);
 }
@@ -75,17 +76,18 @@ uint32_t Swap16(uint32_t value) {
     return (value & 0xFFFF0000u) | ((value >> 8) & 0xFFu) | ((value & 0xFFu) << 8);
 }
 
-uint32_t ValueByte(const ParamSlot& slot, size_t n) { return n < kSlotValueBytes ? slot.value[n] : 0; }
+uint32_t ValueByte(const ParamSlot& slot, size_t n) {
+    return n < kSlotValueBytes ? slot.value[n] : 0;
+}
 
 uint32_t Value16(const ParamSlot& slot, size_t n) {
     return ValueByte(slot, n) << 8 | ValueByte(slot, n + 1);
 }
 
 uint32_t Value32(const ParamSlot& slot, size_t n) {
-    uint8_t bytes[4] = {static_cast<uint8_t>(ValueByte(slot, n)),
-                        static_cast<uint8_t>(ValueByte(slot, n + 1)),
-                        static_cast<uint8_t>(ValueByte(slot, n + 2)),
-                        static_cast<uint8_t>(ValueByte(slot, n + 3))};
+    uint8_t bytes[4] = {
+        static_cast<uint8_t>(ValueByte(slot, n)), static_cast<uint8_t>(ValueByte(slot, n + 1)),
+        static_cast<uint8_t>(ValueByte(slot, n + 2)), static_cast<uint8_t>(ValueByte(slot, n + 3))};
     uint32_t hostWord;
     std::memcpy(&hostWord, bytes, sizeof hostWord);
     return Swap32(hostWord);

@@ -45,10 +45,10 @@ struct SlotSpan {
 
 // One request of the fetch cycle.
 struct FetchRequest {
-    uint32_t code;       // attribute group code
+    uint32_t code;  // attribute group code
     SlotSpan destination;
-    uint32_t index;      // resource index: 0 the SMT object, 1 or 2 MAC, PATH, PORT instances
-    uint32_t size;       // bytes of slots the answer may fill: its record bound is size / 36
+    uint32_t index;  // resource index: 0 the SMT object, 1 or 2 MAC, PATH, PORT instances
+    uint32_t size;   // bytes of slots the answer may fill: its record bound is size / 36
 };
 
 // Asks the driver for `code` on resource `index` and unpacks the answer into `destination`.

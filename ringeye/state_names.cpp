@@ -2,8 +2,8 @@
 
 const char* const EcmStateNames[8] = {"OUT",       "IN",     "TRACE", "LEAVE",
                                       "PATH_TEST", "INSERT", "CHECK", "DEINSERT"};
-const char* const CfStateNames[13] = {"ISOLATED", "LOCAL_A",  "LOCAL_B",  "LOCAL_AB", "LOCAL_S",
-                                      "WRAP_A",   "WRAP_B",   "WRAP_AB",  "WRAP_S",   "C_WRAP_A",
+const char* const CfStateNames[13] = {"ISOLATED", "LOCAL_A",  "LOCAL_B", "LOCAL_AB", "LOCAL_S",
+                                      "WRAP_A",   "WRAP_B",   "WRAP_AB", "WRAP_S",   "C_WRAP_A",
                                       "C_WRAP_B", "C_WRAP_S", "THRU"};
 const char* const RmtStateNames[8] = {"ISOLATED",   "NON_OP",      "RING_OP",  "DETECT",
                                       "NON_OP_DUP", "RING_OP_DUP", "DIRECTED", "TRACE"};

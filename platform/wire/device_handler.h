@@ -7,7 +7,7 @@
 namespace wire {
 
 class DeviceHandler {
-public:
+  public:
     virtual ~DeviceHandler() = default;
     // Serves one request on behalf of the device. `input` holds inputLength bytes; the answer
     // goes to `output`, which has room for outputLength bytes. Returns 0 with *answerLength

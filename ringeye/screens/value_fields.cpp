@@ -21,15 +21,24 @@ uint32_t LowestSetBit(uint32_t bits) {
 uint32_t ReadField(const ValueField& field, int port) {
     const ParamSlot& slot = SlotOf(field.type, port);
     switch (field.read) {
-        case ValueRead::kByte3: return ValueByte(slot, 3);
-        case ValueRead::kByte5: return ValueByte(slot, 5);
-        case ValueRead::kByte6: return ValueByte(slot, 6);
-        case ValueRead::kByte7: return ValueByte(slot, 7);
-        case ValueRead::k16At2: return Value16(slot, 2);
-        case ValueRead::k16At6: return Value16(slot, 6);
-        case ValueRead::k32At0: return Value32(slot, 0);
-        case ValueRead::k32At4: return Value32(slot, 4);
-        case ValueRead::k32At8: return Value32(slot, 8);
+        case ValueRead::kByte3:
+            return ValueByte(slot, 3);
+        case ValueRead::kByte5:
+            return ValueByte(slot, 5);
+        case ValueRead::kByte6:
+            return ValueByte(slot, 6);
+        case ValueRead::kByte7:
+            return ValueByte(slot, 7);
+        case ValueRead::k16At2:
+            return Value16(slot, 2);
+        case ValueRead::k16At6:
+            return Value16(slot, 6);
+        case ValueRead::k32At0:
+            return Value32(slot, 0);
+        case ValueRead::k32At4:
+            return Value32(slot, 4);
+        case ValueRead::k32At8:
+            return Value32(slot, 8);
     }
     return 0;
 }

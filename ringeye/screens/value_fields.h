@@ -11,15 +11,15 @@
 // Which bytes of a record's value hold the number (value byte n counts from the first byte
 // after the record's length field; MAC, PATH and PORT data begin at value byte 4).
 enum class ValueRead {
-    kByte3,    // 8-bit datum of an SMT attribute
-    kByte7,    // 8-bit datum of a MAC, PATH or PORT attribute
-    kByte5,    // single bytes inside a four-byte field (PORT requested paths)
+    kByte3,  // 8-bit datum of an SMT attribute
+    kByte7,  // 8-bit datum of a MAC, PATH or PORT attribute
+    kByte5,  // single bytes inside a four-byte field (PORT requested paths)
     kByte6,
-    k16At2,    // 16-bit datum of an SMT attribute, value bytes 2 (high) and 3 (low)
-    k16At6,    // 16-bit datum of a MAC, PATH or PORT attribute
-    k32At0,    // 32-bit datum of an SMT attribute
-    k32At4,    // 32-bit datum of a MAC, PATH or PORT attribute
-    k32At8,    // the low half of the time stamp inside SetCount
+    k16At2,  // 16-bit datum of an SMT attribute, value bytes 2 (high) and 3 (low)
+    k16At6,  // 16-bit datum of a MAC, PATH or PORT attribute
+    k32At0,  // 32-bit datum of an SMT attribute
+    k32At4,  // 32-bit datum of a MAC, PATH or PORT attribute
+    k32At8,  // the low half of the time stamp inside SetCount
 };
 
 enum class ValueShow {
@@ -51,8 +51,8 @@ struct ValueField {
     uint16_t type;  // parameter type of the record
     ValueRead read;
     ValueShow show;
-    const char* format = nullptr;     // kNumber, kTime
-    uint32_t mask = 0;                // kFlag
+    const char* format = nullptr;      // kNumber, kTime
+    uint32_t mask = 0;                 // kFlag
     const TextTable* texts = nullptr;  // kText
 };
 

@@ -11,7 +11,9 @@ constexpr uint32_t kGenFailure = 0x1F, kInvalidParameter = 0x57, kNotSupported =
 
 // SMT object attributes have no resource index of their own: the station answers them for
 // any index (the MIB operation group is asked for with index 1).
-uint32_t KeyIndex(uint16_t type, uint32_t index) { return (type & 0xF000) == 0x1000 ? 0 : index; }
+uint32_t KeyIndex(uint16_t type, uint32_t index) {
+    return (type & 0xF000) == 0x1000 ? 0 : index;
+}
 
 uint32_t Word(const uint8_t* at) {
     uint32_t v;
@@ -29,7 +31,9 @@ void FakeStation::Set(uint16_t type, Bytes value, uint32_t index) {
     records_[{type, index}] = std::move(value);
 }
 
-void FakeStation::SetSmt(uint16_t type, uint32_t value) { Set(type, Be32(value), 0); }
+void FakeStation::SetSmt(uint16_t type, uint32_t value) {
+    Set(type, Be32(value), 0);
+}
 
 void FakeStation::SetObject(uint16_t type, uint32_t value, uint32_t index) {
     Bytes bytes = {0, 0, static_cast<uint8_t>(index >> 8), static_cast<uint8_t>(index)};
@@ -86,7 +90,8 @@ FakeStation::Bytes FakeStation::AnswerFor(uint32_t code, uint32_t index) const {
     };
     const AttributeGroup* group = FindAttributeGroup(code);
     if (!group) {
-        auto record = records_.find({static_cast<uint16_t>(code), KeyIndex(static_cast<uint16_t>(code), index)});
+        auto record = records_.find(
+            {static_cast<uint16_t>(code), KeyIndex(static_cast<uint16_t>(code), index)});
         if (record != records_.end()) append(static_cast<uint16_t>(code), record->second);
         return answer;
     }

@@ -10,7 +10,7 @@
 #include "platform/wire/device_handler.h"
 
 class FakeStation : public wire::DeviceHandler {
-public:
+  public:
     using Bytes = std::vector<uint8_t>;
 
     // A record of parameter `type` with `value` (padded by the test as the driver would). The
@@ -51,7 +51,7 @@ public:
     uint32_t Serve(uint32_t controlCode, const uint8_t* input, uint32_t inputLength,
                    uint8_t* output, uint32_t outputLength, uint32_t* answerLength) override;
 
-private:
+  private:
     Bytes AnswerFor(uint32_t code, uint32_t index) const;
 
     std::map<std::pair<uint16_t, uint32_t>, Bytes> records_;  // (type, index) -> value

@@ -36,7 +36,8 @@ void MonitorHarness::SetDevicePresent(bool present) {
 
 std::vector<std::string> MonitorHarness::Rows(int first, int last) const {
     std::vector<std::string> rows;
-    for (int row = first; row <= last; ++row) rows.push_back(display.Row(row));
+    for (int row = first; row <= last; ++row)
+        rows.push_back(display.Row(row));
     return rows;
 }
 

@@ -13,7 +13,7 @@
 #include "tests/support/temp_runtime_dir.h"
 
 class MonitorHarness {
-public:
+  public:
     MonitorHarness();
     ~MonitorHarness();
 

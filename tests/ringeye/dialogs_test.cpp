@@ -27,7 +27,8 @@ DialogOutcome RunDialog(char opener, const std::string& keys) {
     h.station.FillHealthy(2);
     h.KeyAt(300, opener);
     uint64_t t = 310;
-    for (char key : keys) h.KeyAt(t += 10, key);
+    for (char key : keys)
+        h.KeyAt(t += 10, key);
     int32_t refresh = 0;
     h.At(t + 5, [&] { refresh = RefreshCount; });
     h.RunRingeye(t + 7000);
@@ -51,7 +52,11 @@ TEST(DeviceInstanceDialog, AcceptsOnlyZeroToTwo) {
         {"1 and a blank refused", "1 " + enter + enter, 0},
         {"Backspace on empty does nothing", std::string(1, kBackspace) + "2" + enter, 2},
         {"5, Backspace, 1", "5" + std::string(1, kBackspace) + "1" + enter, 1},
-        {"five characters and a sixth key", "00001" "2" + enter, 0},
+        {"five characters and a sixth key",
+         "00001"
+         "2" +
+             enter,
+         0},
         {"Esc is a character", std::string(1, kEsc) + enter + enter, 0},
         {"refused then accepted", "7" + enter + "1" + enter, 1},
     };
@@ -67,9 +72,13 @@ TEST(DelayDialog, AcceptsOneToFiveSeconds) {
         std::string keys;
         int32_t expected;
     } cases[] = {
-        {"Enter alone", enter, 100}, {"5", "5" + enter, 500},      {"0", "0" + enter + enter, 100},
-        {"6", "6" + enter + enter, 100}, {"five digits", "00003" + enter + enter, 100},
-        {"letter", "2a" + enter + enter, 100}, {"0002", "0002" + enter, 200},
+        {"Enter alone", enter, 100},
+        {"5", "5" + enter, 500},
+        {"0", "0" + enter + enter, 100},
+        {"6", "6" + enter + enter, 100},
+        {"five digits", "00003" + enter + enter, 100},
+        {"letter", "2a" + enter + enter, 100},
+        {"0002", "0002" + enter, 200},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RunDialog('9', c.keys).refreshCount, c.expected) << c.name;

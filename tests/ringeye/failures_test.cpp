@@ -3,15 +3,10 @@
 
 #include "platform/win32/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-std::string Padded(const std::string& text) {
-    std::string padded = text;
-    padded.resize(84, ' ');
-    return padded;
-}
 
 TEST(RingeyeFailures, AbsentDriverThenRecoveryWithoutAKey) {
     MonitorHarness h;
@@ -25,7 +20,8 @@ TEST(RingeyeFailures, AbsentDriverThenRecoveryWithoutAKey) {
     h.RunRingeye(2600);
     ASSERT_EQ(absent.size(), 24u);
     EXPECT_EQ(absent[0].substr(1), Padded("***Error***: Cannot detect 4682 device").substr(1));
-    for (int row = 1; row <= 21; ++row) EXPECT_EQ(absent[row], Padded("")) << row;
+    for (int row = 1; row <= 21; ++row)
+        EXPECT_EQ(absent[row], Padded("")) << row;
     EXPECT_EQ(absent[22].substr(0, 18), "-- Exit-<ESC> or 0");
     EXPECT_EQ(absent[23].substr(0, 12), " 1:Composite");
     EXPECT_EQ(header, "0800 3E12 3456  ECM-");
@@ -40,7 +36,8 @@ TEST(RingeyeFailures, RefusedRequestShowsInstanceInDecimalAndErrorInHex) {
     h.At(400, [&] { h.station.RefuseWith(0x57); });
     h.At(1500, [&] { message = h.Row(0); });
     h.RunRingeye(1600);
-    EXPECT_EQ(message.substr(1), Padded("IOCTL Failed for DevInstance 2, GetLastError = 57").substr(1));
+    EXPECT_EQ(message.substr(1),
+              Padded("IOCTL Failed for DevInstance 2, GetLastError = 57").substr(1));
 }
 
 TEST(RingeyeFailures, NoDescriptorIsLeftAfterManyFailedCyclesOverTheSocket) {

@@ -30,14 +30,15 @@ TEST(FetchCycle, RequestsInOrderForEachPortCount) {
     const std::vector<std::pair<uint32_t, uint32_t>> head = {{0x2014, 1}, {0x100D, 0}, {0x1016, 0}};
     const std::vector<std::pair<uint32_t, uint32_t>> smt = {{0x100A, 0}, {0x1014, 0}, {0x1028, 0}};
     const std::vector<std::pair<uint32_t, uint32_t>> firstPort = {
-        {0x1032, 1}, {0x200A, 1}, {0x2014, 1}, {0x2028, 1}, {0x2032, 1}, {0x2046, 1},
-        {0x205A, 1}, {0x2064, 1}, {0x206E, 1}, {0x320A, 1}, {0x400A, 1}, {0x401E, 1},
-        {0x4028, 1}, {0x4032, 1}, {0x403C, 1}};
+        {0x1032, 1}, {0x200A, 1}, {0x2014, 1}, {0x2028, 1}, {0x2032, 1},
+        {0x2046, 1}, {0x205A, 1}, {0x2064, 1}, {0x206E, 1}, {0x320A, 1},
+        {0x400A, 1}, {0x401E, 1}, {0x4028, 1}, {0x4032, 1}, {0x403C, 1}};
     const std::vector<std::pair<uint32_t, uint32_t>> secondPort = {
         {0x400A, 2}, {0x401E, 2}, {0x4028, 2}, {0x4032, 2}, {0x403C, 2}};
     auto join = [](std::initializer_list<std::vector<std::pair<uint32_t, uint32_t>>> parts) {
         std::vector<std::pair<uint32_t, uint32_t>> all;
-        for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+        for (const auto& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
         return all;
     };
     const CycleCase cases[] = {
@@ -94,7 +95,8 @@ Bytes Record(uint16_t type, const Bytes& value) {
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
     return all;
 }
 
@@ -115,17 +117,17 @@ TEST(SmtGetUnpacking, RecordsInAnotherOrderFillTheirOwnSlots) {
 
 TEST(SmtGetUnpacking, RecordsAfterTheBoundAreIgnored) {
     // The frame error group has two slots: two records of 36 bytes at most.
-    RunWithAnswer(0x205A, 1,
-                  Concat({Record(0x205F, Be32(7)), Record(0x2060, Be32(8)),
-                          Record(0x205F, Be32(9))}));
+    RunWithAnswer(
+        0x205A, 1,
+        Concat({Record(0x205F, Be32(7)), Record(0x2060, Be32(8)), Record(0x205F, Be32(9))}));
     EXPECT_EQ(Value32(SlotOf(0x205F), 0), 7u);
     EXPECT_EQ(Value32(SlotOf(0x2060), 0), 8u);
 }
 
 TEST(SmtGetUnpacking, AnUnknownTypeCountsAgainstTheBound) {
-    RunWithAnswer(0x205A, 1,
-                  Concat({Record(0x7777, Be32(1)), Record(0x205F, Be32(2)),
-                          Record(0x2060, Be32(3))}));
+    RunWithAnswer(
+        0x205A, 1,
+        Concat({Record(0x7777, Be32(1)), Record(0x205F, Be32(2)), Record(0x2060, Be32(3))}));
     EXPECT_EQ(Value32(SlotOf(0x205F), 0), 2u);
     EXPECT_EQ(Value32(SlotOf(0x2060), 0), 0u);
 }
@@ -145,17 +147,18 @@ TEST(SmtGetUnpacking, LongValueKeepsItsFirst32BytesAndTheWholeListIsStored) {
         const Bytes e = {0, 0, 0, 4, 0, entry, 0, 3};
         configuration.insert(configuration.end(), e.begin(), e.end());
     }
-    RunWithAnswer(0x320A, 1,
-                  Concat({Record(0x3212, configuration), Record(0x3213, {0, 0, 0, 1, 0, 0, 0, 9})}));
+    RunWithAnswer(
+        0x320A, 1,
+        Concat({Record(0x3212, configuration), Record(0x3213, {0, 0, 0, 1, 0, 0, 0, 9})}));
     const ParamSlot& slot = SlotOf(0x3212);
-    EXPECT_EQ(Value16(slot, 0) , 0u);
+    EXPECT_EQ(Value16(slot, 0), 0u);
     EXPECT_EQ(slot.length[1], 44);
     EXPECT_EQ(ValueByte(slot, 27), 3u);  // last byte of the third entry
     EXPECT_EQ(ValueByte(slot, 31), 4u);  // the fourth entry begins in the slot
     EXPECT_EQ(PathConfiguration.length, 44);
     EXPECT_EQ(PathConfiguration.storedBytes, 44);
     EXPECT_EQ(PathConfiguration.value[4 + 4 * 8 + 5], 4);  // fifth entry's index
-    EXPECT_EQ(Value32(SlotOf(0x3213), 4), 9u);  // the walk went on after the long record
+    EXPECT_EQ(Value32(SlotOf(0x3213), 4), 9u);             // the walk went on after the long record
 }
 
 TEST(SmtGetUnpacking, ARecordRunningPastTheAnswerEndsTheWalk) {

@@ -15,8 +15,8 @@ TEST(PutTimeMs, ConvertsNegativeCountsOf80Nanoseconds) {
         int32_t value;
         const char* shown;
     } cases[] = {
-        {-12500, "  1.000 ms"},   {-2062500, "165.000 ms"}, {0, "  0.000 ms"},
-        {1, " -0.000 ms"},        {INT32_MIN, "171798.692 ms"}, {-3125, "  0.250 ms"},
+        {-12500, "  1.000 ms"}, {-2062500, "165.000 ms"},     {0, "  0.000 ms"},
+        {1, " -0.000 ms"},      {INT32_MIN, "171798.692 ms"}, {-3125, "  0.250 ms"},
     };
     for (const auto& c : cases) {
         char text[64];
@@ -40,7 +40,8 @@ struct HeaderCase {
 
 TEST(StationHeader, PaintsIdentityAndStates) {
     FakeStation::Bytes longText = {0x08, 0x00, 0x3E};
-    for (int i = 0; i < 29; ++i) longText.push_back(static_cast<uint8_t>('a' + i % 26));
+    for (int i = 0; i < 29; ++i)
+        longText.push_back(static_cast<uint8_t>('a' + i % 26));
     FakeStation::Bytes shortUser(32, 'x');
     shortUser[5] = 0;
     std::string longShown(longText.begin() + 3, longText.end());

@@ -9,19 +9,11 @@
 #include <vector>
 
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 
 namespace {
 
 using Bytes = FakeStation::Bytes;
-using Texts = std::vector<std::pair<int, const char*>>;
-
-// A shown row: each text at its column, blanks elsewhere, as wide as the display.
-std::string Line(const Texts& texts = {}) {
-    std::string row(84, ' ');
-    for (const auto& [column, text] : texts)
-        row.replace(column, std::strlen(text), text);
-    return row;
-}
 
 struct ListEntry {
     uint32_t type;

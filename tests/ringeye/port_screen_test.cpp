@@ -8,19 +8,11 @@
 
 #include "ringeye/monitor_state.h"
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 
 namespace {
 
 using Bytes = FakeStation::Bytes;
-using Texts = std::vector<std::pair<int, const char*>>;
-
-// A shown row: each text at its column, blanks elsewhere, as wide as the display.
-std::string Line(const Texts& texts = {}) {
-    std::string row(84, ' ');
-    for (const auto& [column, text] : texts)
-        row.replace(column, std::strlen(text), text);
-    return row;
-}
 
 // The second page shows pad row r at screen row r - 17.
 constexpr int kSecondPageShift = 17;

@@ -6,23 +6,9 @@
 #include <vector>
 
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 
 namespace {
-
-using Rows = std::vector<std::string>;
-
-std::string Padded(const std::string& text) {
-    std::string padded = text;
-    padded.resize(84, ' ');
-    return padded;
-}
-
-Rows PaddedRows(const Rows& rows) {
-    Rows padded;
-    for (const std::string& row : rows)
-        padded.push_back(Padded(row));
-    return padded;
-}
 
 uint32_t Negative(int32_t value) {
     return static_cast<uint32_t>(value);

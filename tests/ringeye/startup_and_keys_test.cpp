@@ -3,6 +3,7 @@
 
 #include "ringeye/monitor_state.h"
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 
 namespace {
 
@@ -12,12 +13,6 @@ const char kDualBar[] =
     " 1:Composite 2:SMT 3:MAC 4:Counters 5:Port-A 6:Port-B 7:Path 8:Dev#   9:Delay";
 const char kSingleBar[] =
     " 1:Composite 2:SMT 3:MAC 4:Counters 5:Port-S 6:       7:Path 8:Dev#   9:Delay";
-
-std::string Padded(const std::string& text, size_t width = 84) {
-    std::string padded = text;
-    padded.resize(width, ' ');
-    return padded;
-}
 
 TEST(RingeyeStartup, ShowsCompositeFrameAndMenuBars) {
     MonitorHarness h;

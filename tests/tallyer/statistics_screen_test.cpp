@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/harness/monitor_harness.h"
+#include "tests/harness/screen_text.h"
 
 namespace {
 
@@ -13,12 +14,6 @@ constexpr int kScreenWidth = 84, kScreenRows = 24;
 constexpr int kFirstCounterRow = 3, kCounterRows = 18;
 const std::string kCommandBar =
     "-- Commands: 0 or <ESC>=EXIT    1=Select Device Instance   ---------------------";
-
-std::string Padded(const std::string& text, size_t width) {
-    std::string padded = text;
-    padded.resize(width, ' ');
-    return padded;
-}
 
 std::string RightAligned(uint32_t value) {
     const std::string digits = std::to_string(value);

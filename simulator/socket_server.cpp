@@ -1,0 +1,357 @@
+#include "simulator/socket_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kErrorGenFailure = 0x1F;
+constexpr int kListenBacklog = 32;
+// Poll at least this often, so a stop request is never missed for long.
+constexpr int kLongestPollMs = 1000;
+constexpr uint64_t kAcceptPauseMs = 100;
+
+bool FillAddress(const std::string& path, sockaddr_un* address) {
+    std::memset(address, 0, sizeof *address);
+    address->sun_family = AF_UNIX;
+    if (path.size() >= sizeof address->sun_path) return false;
+    std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+enum class Probe { kNothing, kLive, kStale, kNotASocket, kError };
+
+// What is at `path`: nothing, a live server, a socket nobody listens on, something else.
+Probe ProbePath(const std::string& path, const sockaddr_un& address, std::string* error) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return Probe::kNothing;
+        *error = std::strerror(errno);
+        return Probe::kError;
+    }
+    if (!S_ISSOCK(st.st_mode)) return Probe::kNotASocket;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *error = std::strerror(errno);
+        return Probe::kError;
+    }
+    const int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int connectError = errno;
+    close(fd);
+    // A full backlog (EAGAIN) still means somebody is listening.
+    if (rc == 0 || connectError == EAGAIN || connectError == EINPROGRESS) return Probe::kLive;
+    if (connectError == ECONNREFUSED) return Probe::kStale;
+    *error = std::strerror(connectError);
+    return Probe::kError;
+}
+
+}  // namespace
+
+SocketServer::SocketServer(wire::DeviceHandler& handler, platform::Clock& clock, FILE* log,
+                           ServerLimits limits)
+    : handler_(handler), clock_(clock), log_(log), limits_(limits) {
+    if (limits_.maxConnections < 1) limits_.maxConnections = 1;
+    connections_.resize(limits_.maxConnections);
+    for (Connection& c : connections_) {
+        c.request.resize(wire::kHeaderSize + wire::kMaxLength);
+        c.reply.resize(wire::kReplyHeaderSize + wire::kMaxLength);
+    }
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0) {
+        wakeRead_ = pipeFds[0];
+        wakeWrite_ = pipeFds[1];
+    }
+}
+
+SocketServer::~SocketServer() {
+    for (Connection& c : connections_) {
+        if (c.fd >= 0) close(c.fd);
+    }
+    RemoveSocket();
+    if (wakeRead_ >= 0) close(wakeRead_);
+    if (wakeWrite_ >= 0) close(wakeWrite_);
+}
+
+StartResult SocketServer::Start(const std::string& path, std::string* message) {
+    sockaddr_un address;
+    if (!FillAddress(path, &address)) {
+        *message = "socket path too long: " + path;
+        return StartResult::kFailed;
+    }
+    if (wakeRead_ < 0) {
+        *message = "cannot make a pipe: " + std::string(std::strerror(errno));
+        return StartResult::kFailed;
+    }
+    std::string error;
+    switch (ProbePath(path, address, &error)) {
+        case Probe::kLive:
+            *message = "another driver already serves " + path;
+            return StartResult::kAlreadyServed;
+        case Probe::kNotASocket:
+            *message = path + " exists and is not a socket; not touching it";
+            return StartResult::kFailed;
+        case Probe::kError:
+            *message = "cannot check " + path + ": " + error;
+            return StartResult::kFailed;
+        case Probe::kStale:
+            // Left by a server that died without cleaning up.
+            if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+                *message = "cannot remove the stale socket " + path + ": " + std::strerror(errno);
+                return StartResult::kFailed;
+            }
+            if (log_ != nullptr)
+                std::fprintf(log_, "qd4682sim: removed stale socket %s\n", path.c_str());
+            break;
+        case Probe::kNothing:
+            break;
+    }
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *message = "cannot make a socket: " + std::string(std::strerror(errno));
+        return StartResult::kFailed;
+    }
+    // The socket file is born with mode 0600, so nobody else can connect even for a moment.
+    const mode_t oldMask = umask(0177);
+    const int rc = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int bindError = errno;
+    umask(oldMask);
+    if (rc != 0) {
+        close(fd);
+        if (bindError == EADDRINUSE) {
+            *message = "another driver already serves " + path;
+            return StartResult::kAlreadyServed;
+        }
+        *message = "cannot bind " + path + ": " + std::strerror(bindError);
+        return StartResult::kFailed;
+    }
+    struct stat st;
+    if (chmod(path.c_str(), 0600) != 0 || lstat(path.c_str(), &st) != 0 ||
+        listen(fd, kListenBacklog) != 0) {
+        *message = "cannot listen on " + path + ": " + std::strerror(errno);
+        close(fd);
+        unlink(path.c_str());
+        return StartResult::kFailed;
+    }
+    listenFd_ = fd;
+    path_ = path;
+    socketDevice_ = st.st_dev;
+    socketInode_ = st.st_ino;
+    return StartResult::kServing;
+}
+
+// Removes the socket file only if it is still the one this server made.
+void SocketServer::RemoveSocket() {
+    if (listenFd_ < 0) return;
+    close(listenFd_);
+    listenFd_ = -1;
+    struct stat st;
+    if (lstat(path_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_) {
+        unlink(path_.c_str());
+    }
+}
+
+void SocketServer::RequestStop() {
+    if (wakeWrite_ < 0) return;
+    const char byte = 1;
+    const ssize_t written = write(wakeWrite_, &byte, 1);
+    (void)written;  // a full pipe already holds a stop request
+}
+
+void SocketServer::Run() {
+    // Slot 0 the stop pipe, slot 1 the listening socket, then one per connection.
+    std::vector<pollfd> fds(2 + connections_.size());
+    std::vector<Connection*> owners(fds.size(), nullptr);
+    for (;;) {
+        size_t count = 0;
+        fds[count++] = {wakeRead_, POLLIN, 0};
+        const bool accepting = clock_.NowMs() >= acceptPausedUntilMs_;
+        fds[count++] = {listenFd_, static_cast<short>(accepting ? POLLIN : 0), 0};
+        for (Connection& c : connections_) {
+            if (c.fd < 0) continue;
+            owners[count] = &c;
+            fds[count++] = {c.fd, static_cast<short>(c.replying ? POLLOUT : POLLIN), 0};
+        }
+        if (poll(fds.data(), count, PollTimeoutMs()) < 0) {
+            if (errno == EINTR) continue;
+            if (log_ != nullptr) std::fprintf(log_, "qd4682sim: poll: %s\n", std::strerror(errno));
+            return;
+        }
+        if (fds[0].revents != 0) {
+            char drained[16];
+            while (read(wakeRead_, drained, sizeof drained) > 0) {
+            }
+            return;
+        }
+        for (size_t i = 2; i < count; ++i) {
+            Connection& c = *owners[i];
+            const short revents = fds[i].revents;
+            if (revents == 0 || c.fd < 0) continue;
+            if (!c.replying) {
+                ReadRequest(c);
+            } else if (revents & POLLOUT) {
+                SendReply(c);
+            } else {
+                Close(c, "the client went away before taking its reply");
+            }
+        }
+        if (fds[1].revents & POLLIN) AcceptClients();
+        CloseStalled();
+        RunIdleTask();
+    }
+}
+
+void SocketServer::RunIdleTask() {
+    const uint64_t now = clock_.NowMs();
+    if (!idleTask_ || now - lastIdleTaskMs_ < kLongestPollMs) return;
+    lastIdleTaskMs_ = now;
+    idleTask_();
+}
+
+void SocketServer::AcceptClients() {
+    for (;;) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            Admit(fd);
+            continue;
+        }
+        const int error = errno;
+        if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
+            // The waiting client stays in the backlog; try again a little later rather than
+            // spin on a listening socket that stays readable.
+            acceptPausedUntilMs_ = clock_.NowMs() + kAcceptPauseMs;
+            if (log_ != nullptr) {
+                std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
+            }
+        }
+        return;
+    }
+}
+
+// Gives the new client a free connection, or the one that has been quiet longest.
+void SocketServer::Admit(int fd) {
+    Connection* slot = nullptr;
+    for (Connection& c : connections_) {
+        if (c.fd < 0) {
+            slot = &c;
+            break;
+        }
+        if (slot == nullptr || c.lastActivity < slot->lastActivity) slot = &c;
+    }
+    if (slot->fd >= 0) Close(*slot, "too many clients; this one was quiet longest");
+    slot->fd = fd;
+    slot->replying = false;
+    slot->headerRead = false;
+    slot->requestFill = 0;
+    NoteProgress(*slot);
+}
+
+void SocketServer::NoteProgress(Connection& c) {
+    c.lastProgressMs = clock_.NowMs();
+    c.lastActivity = ++activitySerial_;
+}
+
+void SocketServer::ReadRequest(Connection& c) {
+    for (;;) {
+        const size_t wanted =
+            wire::kHeaderSize + (c.headerRead ? c.header.inputLength : 0) - c.requestFill;
+        if (wanted == 0) break;
+        const ssize_t n = recv(c.fd, c.request.data() + c.requestFill, wanted, 0);
+        if (n == 0) {
+            Close(c,
+                  c.requestFill > 0 ? "the client went away in the middle of a request" : nullptr);
+            return;
+        }
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+            Close(c, "receive failed");
+            return;
+        }
+        c.requestFill += static_cast<size_t>(n);
+        NoteProgress(c);
+        if (!c.headerRead && c.requestFill == wire::kHeaderSize) {
+            if (!wire::DecodeRequestHeader(c.request.data(), &c.header)) {
+                Close(c, "a request length above 65536");
+                return;
+            }
+            c.headerRead = true;
+        }
+    }
+    ServeRequest(c);
+}
+
+void SocketServer::ServeRequest(Connection& c) {
+    uint32_t count = 0;
+    wire::ReplyHeader reply;
+    reply.status = handler_.Serve(c.header.controlCode, c.request.data() + wire::kHeaderSize,
+                                  c.header.inputLength, c.reply.data() + wire::kReplyHeaderSize,
+                                  c.header.outputLength, &count);
+    if (reply.status == 0 && count > c.header.outputLength) reply.status = kErrorGenFailure;
+    reply.count = reply.status == 0 ? count : 0;
+    wire::EncodeReplyHeader(reply, c.reply.data());
+    c.replySize = wire::kReplyHeaderSize + reply.count;
+    c.replySent = 0;
+    c.replying = true;
+    c.headerRead = false;
+    c.requestFill = 0;
+    SendReply(c);
+}
+
+void SocketServer::SendReply(Connection& c) {
+    while (c.replySent < c.replySize) {
+        const ssize_t n = send(c.fd, c.reply.data() + c.replySent, c.replySize - c.replySent,
+                               MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+            Close(c, "send failed");
+            return;
+        }
+        c.replySent += static_cast<size_t>(n);
+        NoteProgress(c);
+    }
+    c.replying = false;
+}
+
+void SocketServer::CloseStalled() {
+    const uint64_t now = clock_.NowMs();
+    for (Connection& c : connections_) {
+        if (c.fd >= 0 && Busy(c) && now - c.lastProgressMs >= limits_.stallTimeoutMs) {
+            Close(c, c.replying ? "the client does not take its reply" : "a half-sent request");
+        }
+    }
+}
+
+int SocketServer::PollTimeoutMs() const {
+    const uint64_t now = clock_.NowMs();
+    uint64_t timeout = kLongestPollMs;
+    if (acceptPausedUntilMs_ > now && acceptPausedUntilMs_ - now < timeout) {
+        timeout = acceptPausedUntilMs_ - now;
+    }
+    for (const Connection& c : connections_) {
+        if (c.fd < 0 || !Busy(c)) continue;
+        const uint64_t deadline = c.lastProgressMs + limits_.stallTimeoutMs;
+        const uint64_t left = deadline > now ? deadline - now : 0;
+        if (left < timeout) timeout = left;
+    }
+    return static_cast<int>(timeout);
+}
+
+void SocketServer::Close(Connection& c, const char* why) {
+    if (why != nullptr && log_ != nullptr) {
+        std::fprintf(log_, "qd4682sim: closed a connection: %s\n", why);
+    }
+    close(c.fd);
+    c.fd = -1;
+    c.replying = false;
+    c.headerRead = false;
+    c.requestFill = 0;
+}
+
+}  // namespace sim

@@ -1,0 +1,104 @@
+// Serves one device on a Unix stream socket: many clients at once from one poll() loop, each
+// connection carrying requests in turn (control code, input length, output length, input;
+// answered by status, count, answer). Every connection has fixed buffers for the largest
+// request and reply, allocated when the server is made, so what clients send never grows the
+// server's memory. A connection that breaks the protocol (a length above the limit) is closed;
+// one that stops half way through a request, or does not take its reply, is closed after a
+// stall timeout; while one client stalls, the others are served.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/wire/device_handler.h"
+#include "platform/wire/device_wire.h"
+
+namespace sim {
+
+struct ServerLimits {
+    size_t maxConnections = 16;      // beyond this, a new client replaces the longest idle one
+    uint32_t stallTimeoutMs = 2000;  // a half-sent request or an untaken reply
+};
+
+enum class StartResult {
+    kServing,
+    kAlreadyServed,  // a live server answers on the path
+    kFailed,
+};
+
+class SocketServer {
+  public:
+    // `log`, when not null, gets a line for each connection closed for misbehaving.
+    SocketServer(wire::DeviceHandler& handler, platform::Clock& clock, FILE* log,
+                 ServerLimits limits = {});
+    // Closes every connection and removes the socket, if it is still ours.
+    ~SocketServer();
+    SocketServer(const SocketServer&) = delete;
+    SocketServer& operator=(const SocketServer&) = delete;
+
+    // Listens on `path` with mode 0600. A socket left there by a server that died is removed;
+    // a live server on it, or anything that is not a socket, is left alone. On failure
+    // `message` says why.
+    StartResult Start(const std::string& path, std::string* message);
+
+    // Something to do about once a second, between requests.
+    void SetIdleTask(std::function<void()> task) { idleTask_ = std::move(task); }
+
+    // Serves until RequestStop.
+    void Run();
+    // Ends Run soon; safe to call from a signal handler or another thread.
+    void RequestStop();
+
+  private:
+    struct Connection {
+        int fd = -1;
+        bool replying = false;  // false: reading a request; true: sending its reply
+        bool headerRead = false;
+        wire::RequestHeader header;
+        std::vector<uint8_t> request;
+        size_t requestFill = 0;
+        std::vector<uint8_t> reply;
+        size_t replySize = 0;
+        size_t replySent = 0;
+        uint64_t lastProgressMs = 0;
+        uint64_t lastActivity = 0;  // activity serial: orders connections by their last use
+    };
+
+    void AcceptClients();
+    void Admit(int fd);
+    void ReadRequest(Connection& c);
+    void ServeRequest(Connection& c);
+    void SendReply(Connection& c);
+    void CloseStalled();
+    void RunIdleTask();
+    int PollTimeoutMs() const;
+    bool Busy(const Connection& c) const { return c.replying || c.requestFill > 0; }
+    void Close(Connection& c, const char* why);
+    void NoteProgress(Connection& c);
+    void RemoveSocket();
+
+    wire::DeviceHandler& handler_;
+    platform::Clock& clock_;
+    FILE* log_;
+    ServerLimits limits_;
+    std::function<void()> idleTask_;
+    uint64_t lastIdleTaskMs_ = 0;
+    std::vector<Connection> connections_;
+    uint64_t activitySerial_ = 0;
+    uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors
+    int listenFd_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::string path_;
+    dev_t socketDevice_ = 0;
+    ino_t socketInode_ = 0;
+};
+
+}  // namespace sim
