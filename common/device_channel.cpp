@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/win32/device_calls.h"
+
 char DevicePath[kDevicePathSize];
 int32_t DeviceInstance = 0;
 
@@ -32,8 +34,9 @@ void InitDevicePath() {
 }
 
 int DeviceRequest(DWORD controlCode, void* buffer) {
-    HANDLE device = CreateFileA(DevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    const platform::DeviceCalls& calls = platform::CurrentDeviceCalls();
+    HANDLE device = calls.createFile(DevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (device == INVALID_HANDLE_VALUE) {
         ShowFailure(ChannelFailure::kOpen, 0);
         return -1;
@@ -43,12 +46,13 @@ int DeviceRequest(DWORD controlCode, void* buffer) {
         static_cast<uint32_t*>(buffer)[0] = static_cast<uint32_t>(DeviceInstance);
     }
     DWORD answered = 0;
-    if (DeviceIoControl(device, controlCode, buffer, length, buffer, length, &answered, nullptr)) {
-        CloseHandle(device);
+    if (calls.deviceIoControl(device, controlCode, buffer, length, buffer, length, &answered,
+                              nullptr)) {
+        calls.closeHandle(device);
         return 0;
     }
-    const DWORD error = GetLastError();
+    const DWORD error = calls.getLastError();
     ShowFailure(ChannelFailure::kRequest, error);
-    CloseHandle(device);
+    calls.closeHandle(device);
     return -1;
 }

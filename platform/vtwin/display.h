@@ -17,9 +17,21 @@ struct ScreenImage {
     int cursorColumn = 0;
 };
 
+// What vtOpenMain was given for a window of its own: the program's instance handle, how the
+// window is first shown (nCmdShow) and the font of its cells.
+struct WindowRequest {
+    void* instance = nullptr;
+    int cmdShow = 0;
+    const char* fontFace = nullptr;
+    int fontSize = 0;
+};
+
 class Display {
   public:
     virtual ~Display() = default;
+    // Called by vtOpenMain just before Open. Only a display that draws a window of its own (the
+    // GDI display on Windows) uses it; the terminal and the headless display ignore it.
+    virtual void PrepareWindow(const WindowRequest&) {}
     virtual void Open(const char* title, int rows, int columns) = 0;
     // Shows the image. Called on vtRefresh and vtUpdate.
     virtual void Present(const ScreenImage& image) = 0;
@@ -40,7 +52,11 @@ class Display {
     virtual void CheckEvents() {}
 };
 
-// The display vtOpenMain opens. nullptr (the default) is the terminal. Tests install a
+// The platform's own display: the terminal on Linux (terminal_display.cpp), a GDI window on
+// Windows (gdi_display.cpp).
+Display& DefaultDisplay();
+
+// The display vtOpenMain opens. nullptr (the default) is the platform's own. Tests install a
 // HeadlessDisplay before they run a program entry. The caller keeps ownership and keeps the
 // display alive until vtEnd; a change takes effect at the next vtOpenMain.
 void SetDisplay(Display* display);

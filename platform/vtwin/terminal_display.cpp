@@ -258,4 +258,8 @@ Display& DefaultTerminalDisplay() {
     return terminal;
 }
 
+Display& DefaultDisplay() {
+    return DefaultTerminalDisplay();
+}
+
 }  // namespace vtwin

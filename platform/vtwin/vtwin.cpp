@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/vtwin/screen.h"
-#include "platform/vtwin/terminal_display.h"
 #include "platform/vtwin/window.h"
 
 using namespace vtwin;
@@ -33,20 +32,26 @@ void vtwin::SetDisplay(Display* display) {
 
 extern "C" {
 
-int vtOpenMain(HINSTANCE, HINSTANCE, int, const char* title, VtHandle* handle, int rows,
-               int columns, const char*, int) {
+int vtOpenMain(HINSTANCE instance, HINSTANCE, int cmdShow, const char* title, VtHandle* handle,
+               int rows, int columns, const char* fontFace, int fontSize) {
     if (!handle || LibraryOpen()) return 0;
     VtWindowRecord* mainWindow = CreateWindowRecord(kVtMainWindow, rows, columns, 0, 0);
     if (!mainWindow) return 0;
     LibraryState& library = Library();
     library = LibraryState{};
     ResetImage(rows, columns);
-    library.display = installedDisplay ? installedDisplay : &DefaultTerminalDisplay();
+    library.display = installedDisplay ? installedDisplay : &DefaultDisplay();
     library.mainWindow = mainWindow;
     if (!exitRestoreRegistered) {
         std::atexit(RestoreDisplayAtExit);
         exitRestoreRegistered = true;
     }
+    WindowRequest request;
+    request.instance = instance;
+    request.cmdShow = cmdShow;
+    request.fontFace = fontFace;
+    request.fontSize = fontSize;
+    library.display->PrepareWindow(request);
     library.display->Open(title ? title : "", rows, columns);
     *handle = mainWindow;
     return 1;

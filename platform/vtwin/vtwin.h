@@ -52,8 +52,9 @@ extern "C" {
 
 // 50: opens the display and the main window (rows x columns, each 1..1024); stores its handle
 // and answers nonzero. The title is shown where the display can; the font arguments are
-// accepted and not used on a terminal. Answers 0 when the library is already open. The terminal
-// is restored at exit even when vtEnd is never called.
+// accepted and not used on a terminal (on Windows the window uses them, see gdi_display.h).
+// Answers 0 when the library is already open. The terminal is restored at exit even when vtEnd
+// is never called.
 int vtOpenMain(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow, const char* title,
                VtHandle* handle, int rows, int columns, const char* fontFace, int fontSize);
 // 13: an off-screen pad of rows x columns blank cells.

@@ -4,6 +4,13 @@
 #pragma once
 
 #ifdef _WIN32
+// Only the kernel, user and GDI parts, and no min/max macros over std::min and std::max.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <cstdint>

@@ -1,0 +1,74 @@
+// The display on Windows: a window of its own whose client area is the screen's cells, painted
+// with GDI in one fixed-pitch font, and whose keyboard messages are the keys. Only gdi_display.cpp
+// talks to GDI and the window manager, as terminal_display.cpp alone talks to curses on Linux.
+//
+// The font size that vtOpenMain passes (the programs ask for "Courier", 7) is read as points at
+// the screen's logical resolution: 7 points are 9 pixels of character height at 96 dpi. A face
+// the system lacks is replaced by its nearest fixed-pitch font, and every character is placed on
+// the cell grid whatever widths the font has, so the layout holds with any font.
+//
+// Closing the window (its close box, Alt+F4) does not destroy it: it hands the program an Esc,
+// with which both monitors end as the operator asked, and the window goes when the program
+// calls vtEnd or exits. A dialog that reads a number takes that Esc as a typed character and
+// refuses it; the window then closes with the next close once the dialog is left.
+#pragma once
+
+#include <vector>
+
+#include "platform/vtwin/display.h"
+#include "platform/vtwin/gdi_rows_file.h"
+#include "platform/win32/win32.h"
+
+namespace vtwin {
+
+class GdiDisplay : public Display {
+  public:
+    ~GdiDisplay() override { Close(); }
+
+    void PrepareWindow(const WindowRequest& request) override;
+    // Creates and shows the window with the title and room for rows x columns cells. Leaves the
+    // program with status 1 when no window can be made: there is nothing it could draw on.
+    void Open(const char* title, int rows, int columns) override;
+    // Keeps the image, paints it at once and rewrites the read-back file (gdi_rows_file.h).
+    void Present(const ScreenImage& image) override;
+    int TakeKey(bool translate) override;
+    // Sleeps in MsgWaitForMultipleObjectsEx, so the window keeps painting and a key wakes it.
+    bool WaitForKey(int timeoutMs) override;
+    void StartInput() override {}
+    void Close() override;
+    // Handles the window's waiting messages (painting, keys, the close box).
+    void CheckEvents() override { PumpMessages(); }
+
+    HWND Window() const { return window_; }
+    int CellWidth() const { return cellWidth_; }
+    int CellHeight() const { return cellHeight_; }
+
+  private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void PumpMessages();
+    void QueueKey(int raw);
+    int NextKey();
+    void MeasureFont();
+    void Paint();
+
+    static constexpr int kKeyQueueSize = 64;
+
+    char fontFace_[LF_FACESIZE] = "Courier";
+    int fontPoints_ = 7;
+    int cmdShow_ = SW_SHOWNORMAL;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    int cellWidth_ = 0;
+    int cellHeight_ = 0;
+    ScreenImage shown_;
+    std::vector<INT> advances_;  // one cell width per column: keeps every character on the grid
+    GdiRowsFile rowsFile_;
+    int keys_[kKeyQueueSize] = {};
+    int keyHead_ = 0;
+    int keyCount_ = 0;
+};
+
+}  // namespace vtwin

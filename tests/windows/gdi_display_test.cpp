@@ -1,0 +1,124 @@
+// The GDI display with a real (hidden) window: its size in cells, keys from the window's message
+// queue, the close box, waiting, and the read-back file of the shown rows.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/vtwin/gdi_display.h"
+#include "platform/vtwin/gdi_rows_file.h"
+#include "platform/vtwin/key_translation.h"
+
+namespace {
+
+constexpr int kRows = 24, kColumns = 84;
+
+class GdiDisplayTest : public ::testing::Test {
+  protected:
+    void Open() {
+        vtwin::WindowRequest request;
+        request.instance = GetModuleHandleA(nullptr);
+        request.cmdShow = SW_HIDE;
+        request.fontFace = "Courier";
+        request.fontSize = 7;
+        display.PrepareWindow(request);
+        display.Open("gdi display test", kRows, kColumns);
+        ASSERT_NE(display.Window(), nullptr);
+    }
+    void TearDown() override { display.Close(); }
+
+    void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        ASSERT_TRUE(PostMessageA(display.Window(), message, wParam, lParam));
+    }
+    std::vector<int> TakeAll(bool translate) {
+        std::vector<int> keys;
+        while (int key = display.TakeKey(translate))
+            keys.push_back(key);
+        return keys;
+    }
+
+    vtwin::GdiDisplay display;
+};
+
+TEST_F(GdiDisplayTest, WindowHoldsTheCellsAndCarriesTheTitle) {
+    Open();
+    EXPECT_GT(display.CellWidth(), 0);
+    EXPECT_GT(display.CellHeight(), 0);
+    RECT client = {};
+    ASSERT_TRUE(GetClientRect(display.Window(), &client));
+    EXPECT_EQ(client.right - client.left, kColumns * display.CellWidth());
+    EXPECT_EQ(client.bottom - client.top, kRows * display.CellHeight());
+    char title[64] = {};
+    GetWindowTextA(display.Window(), title, sizeof title);
+    EXPECT_STREQ(title, "gdi display test");
+}
+
+TEST_F(GdiDisplayTest, KeysComeFromTheMessageQueueInOrder) {
+    Open();
+    const std::vector<std::pair<UINT, WPARAM>> typed = {
+        {WM_CHAR, '8'}, {WM_KEYDOWN, VK_UP}, {WM_CHAR, '\r'}, {WM_CHAR, '\b'}, {WM_CHAR, 27}};
+    for (bool translate : {false, true}) {
+        for (const auto& [message, wParam] : typed)
+            Post(message, wParam);
+        const std::vector<int> expected =
+            translate ? std::vector<int>{'8', 10, 8, 27}
+                      : std::vector<int>{'8', vtwin::kFirstKeyWithoutCharacter + VK_UP, 13, 8, 27};
+        EXPECT_EQ(TakeAll(translate), expected) << "translate " << translate;
+    }
+}
+
+TEST_F(GdiDisplayTest, AKeyDownWithACharacterArrivesOnce) {
+    Open();
+    // As the keyboard sends it: the key-down, from which TranslateMessage makes the WM_CHAR.
+    const UINT scanCode = MapVirtualKeyA(VK_RETURN, MAPVK_VK_TO_VSC);
+    Post(WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(1 | (scanCode << 16)));
+    EXPECT_EQ(TakeAll(true), std::vector<int>{10});
+}
+
+TEST_F(GdiDisplayTest, ClosingTheWindowHandsTheProgramAnEsc) {
+    Open();
+    Post(WM_CLOSE, 0);
+    EXPECT_EQ(TakeAll(true), std::vector<int>{27});
+    EXPECT_TRUE(IsWindow(display.Window())) << "the window stays until the program ends";
+}
+
+TEST_F(GdiDisplayTest, WaitingEndsWithAKeyOrWithItsTime) {
+    Open();
+    EXPECT_FALSE(display.WaitForKey(0));
+    Post(WM_CHAR, 'x');
+    EXPECT_TRUE(display.WaitForKey(10000));
+    EXPECT_EQ(display.TakeKey(true), 'x');
+}
+
+TEST_F(GdiDisplayTest, EveryPresentRewritesTheRowsFile) {
+    char directory[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathA(sizeof directory, directory), 0u);
+    ASSERT_NE(GetTempFileNameA(directory, "vtw", 0, path), 0u);
+    ASSERT_TRUE(SetEnvironmentVariableA(vtwin::GdiRowsFile::kVariable, path));
+    Open();
+    SetEnvironmentVariableA(vtwin::GdiRowsFile::kVariable, nullptr);
+
+    vtwin::ScreenImage image;
+    image.rows = kRows;
+    image.columns = kColumns;
+    image.text.assign(kRows, std::string(kColumns, ' '));
+    std::string expected;
+    for (const char* first : {"first screen", "second screen"}) {
+        image.text[0].replace(0, 13, std::string(first).append(13, ' '), 0, 13);
+        image.text[kRows - 1].replace(kColumns - 6, 6, "corner");
+        display.Present(image);
+        expected.clear();
+        for (const std::string& row : image.text)
+            expected += row + "\n";
+        std::ifstream file(path, std::ios::binary);
+        std::stringstream content;
+        content << file.rdbuf();
+        EXPECT_EQ(content.str(), expected) << first;
+    }
+    DeleteFileA(path);
+}
+
+}  // namespace
