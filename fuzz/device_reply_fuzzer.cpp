@@ -30,6 +30,9 @@ constexpr uint32_t kRequestInput = 16;
 constexpr uint32_t kMaxOutput = 2100;
 constexpr uint8_t kUntouched = 0x5A;
 
+char runtimeDir[] = "/tmp/fuzzrt-XXXXXX";
+sockaddr_un address{};
+
 std::mutex replyMutex;
 std::vector<uint8_t> nextReply;
 
@@ -67,11 +70,15 @@ void ServeForever(int listener) {
     }
 }
 
+// The socket and its directory go when the fuzzer ends.
+void RemoveSocket() {
+    unlink(address.sun_path);
+    rmdir(runtimeDir);
+}
+
 void StartDriver() {
-    char directory[] = "/tmp/fuzzrt-XXXXXX";
-    if (!mkdtemp(directory)) std::abort();
-    setenv("XDG_RUNTIME_DIR", directory, 1);
-    sockaddr_un address{};
+    if (!mkdtemp(runtimeDir)) std::abort();
+    setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
     address.sun_family = AF_UNIX;
     if (!platform::DeviceSocketPath(kDeviceName, address.sun_path)) std::abort();
     int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -80,6 +87,7 @@ void StartDriver() {
         listen(listener, 4) != 0) {
         std::abort();
     }
+    std::atexit(RemoveSocket);
     std::thread(ServeForever, listener).detach();
 }
 
