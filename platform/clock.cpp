@@ -7,7 +7,7 @@ namespace platform {
 namespace {
 
 class SteadyClock : public Clock {
-public:
+  public:
     uint64_t NowMs() override {
         using namespace std::chrono;
         return static_cast<uint64_t>(
@@ -23,9 +23,13 @@ Clock* currentClock = &realClock;
 
 }  // namespace
 
-Clock& CurrentClock() { return *currentClock; }
+Clock& CurrentClock() {
+    return *currentClock;
+}
 
-void SetClock(Clock* clock) { currentClock = clock ? clock : &realClock; }
+void SetClock(Clock* clock) {
+    currentClock = clock ? clock : &realClock;
+}
 
 void VirtualClock::SleepMs(uint32_t ms) {
     AdvanceUntil(now_ + ms, [] { return false; });

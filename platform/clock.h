@@ -9,7 +9,7 @@
 namespace platform {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds on a monotonic scale; only differences are meaningful.
     virtual uint64_t NowMs() = 0;
@@ -25,7 +25,7 @@ void SetClock(Clock* clock);
 // in time order, at the moment the clock passes their time; they are how a test types keys,
 // changes the fake driver or reads the screen at a given point of a program's run.
 class VirtualClock : public Clock {
-public:
+  public:
     uint64_t NowMs() override { return now_; }
     void SleepMs(uint32_t ms) override;
 
@@ -40,7 +40,7 @@ public:
     bool HasPendingEvents() const { return !events_.empty(); }
     uint64_t NextEventMs() const;
 
-private:
+  private:
     uint64_t now_ = 0;
     std::multimap<uint64_t, std::function<void()>> events_;
 };

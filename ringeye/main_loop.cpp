@@ -63,7 +63,9 @@ void ResetState() {
     SpinnerPhase = 1;
 }
 
-void SetMainOption(uint8_t bit) { MainWindow->WindowOptions |= bit; }
+void SetMainOption(uint8_t bit) {
+    MainWindow->WindowOptions |= bit;
+}
 
 }  // namespace
 
@@ -133,7 +135,9 @@ void RunDialog(void (*dialog)()) {
     Sleep(1);
 }
 
-void DeviceDialog() { DevInstanceDialog(nullptr); }
+void DeviceDialog() {
+    DevInstanceDialog(nullptr);
+}
 
 }  // namespace
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/win32/device_path.h"
 #include "simulator/noise.h"
 #include "simulator/refusal_codes.h"
-#include "platform/win32/device_path.h"
 #include "simulator/socket_server.h"
 #include "simulator/station_driver.h"
 
@@ -48,8 +48,7 @@ std::string HelpFooter() {
         text += line + std::string(refusal.when) + "\n";
     }
     text += "\nThe socket is $XDG_RUNTIME_DIR/" + std::string(kDeviceName) +
-            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName +
-            "-UID.";
+            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID.";
     return text;
 }
 
