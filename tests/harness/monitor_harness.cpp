@@ -45,3 +45,16 @@ int MonitorHarness::RunRingeye(uint64_t exitAtMs) {
     KeyAt(exitAtMs, 27);
     return RingeyeMain(nullptr, nullptr, nullptr, 0);
 }
+
+ScreenPages ShowBothPages(MonitorHarness& h, char screenKey, int titleLength) {
+    ScreenPages pages;
+    h.KeyAt(100, screenKey);
+    h.At(200, [&] {
+        pages.first = h.Rows(5, 21);
+        pages.title = h.Cells(0, 35, titleLength);
+    });
+    h.KeyAt(300, ' ');
+    h.At(400, [&] { pages.second = h.Rows(5, 21); });
+    h.RunRingeye(500);
+    return pages;
+}

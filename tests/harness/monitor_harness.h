@@ -12,6 +12,18 @@
 #include "tests/harness/fake_station.h"
 #include "tests/support/temp_runtime_dir.h"
 
+class MonitorHarness;
+
+// The middle region of a screen on both of its pages, and the first cells of its title.
+struct ScreenPages {
+    std::vector<std::string> first, second;
+    std::string title;
+};
+
+// Runs ringeye: enters screen `screenKey` at 100 ms, takes its first page (screen rows 5 to 21)
+// and `titleLength` cells of the title, turns to the second page at 300 ms, takes it, and ends.
+ScreenPages ShowBothPages(MonitorHarness& h, char screenKey, int titleLength);
+
 class MonitorHarness {
   public:
     MonitorHarness();

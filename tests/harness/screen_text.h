@@ -24,6 +24,16 @@ inline Rows PaddedRows(const Rows& rows) {
     return padded;
 }
 
+constexpr int kFirstPageRow = 5;  // screen row where the middle region of a screen begins
+
+// `page` (screen rows 5 to 21) with `rows` put in place from screen row `first` on.
+inline Rows Replaced(Rows page, int first, const Rows& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        page.at(static_cast<size_t>(first - kFirstPageRow) + i) = Padded(rows[i]);
+    }
+    return page;
+}
+
 // A shown row: blanks with each text at its column.
 inline std::string Line(const Texts& texts = {}) {
     std::string row(kDisplayColumns, ' ');

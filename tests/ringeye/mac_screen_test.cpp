@@ -83,39 +83,10 @@ const Rows kFixtureSecondPage = PaddedRows({
     "",
     "",
 });
-constexpr int kFirstPageRow = 5;
-
-struct Pages {
-    Rows first, second;
-    std::string title;
-};
-
-// Enters the MAC screen at 100 ms and turns to its second page at 300 ms.
-Pages ShowBothPages(MonitorHarness& h) {
-    Pages pages;
-    h.KeyAt(100, '3');
-    h.At(200, [&] {
-        pages.first = h.Rows(5, 21);
-        pages.title = h.Cells(0, 35, 22);
-    });
-    h.KeyAt(300, ' ');
-    h.At(400, [&] { pages.second = h.Rows(5, 21); });
-    h.RunRingeye(500);
-    return pages;
-}
-
-// `page` with `rows` in place from screen row `first` on.
-Rows Replaced(Rows page, int first, const Rows& rows) {
-    for (size_t i = 0; i < rows.size(); ++i) {
-        page.at(static_cast<size_t>(first - kFirstPageRow) + i) = Padded(rows[i]);
-    }
-    return page;
-}
-
 TEST(MacScreen, ShowsEveryValueOnBothPages) {
     MonitorHarness h;
     SetMacFixture(h.station);
-    const Pages pages = ShowBothPages(h);
+    const ScreenPages pages = ShowBothPages(h, '3', 22);
     EXPECT_EQ(pages.title, "MAC Configs & Ops Data");
     EXPECT_EQ(pages.first, kFixtureFirstPage);
     EXPECT_EQ(pages.second, kFixtureSecondPage);
@@ -203,7 +174,7 @@ TEST(MacScreen, ShowsEachValueEdgeInItsRowsOnly) {
         MonitorHarness h;
         SetMacFixture(h.station);
         h.station.SetObject(c.type, c.value);
-        const Pages pages = ShowBothPages(h);
+        const ScreenPages pages = ShowBothPages(h, '3', 22);
         const Rows& changed = c.secondPage ? pages.second : pages.first;
         const Rows& other = c.secondPage ? pages.first : pages.second;
         const Rows& fixture = c.secondPage ? kFixtureSecondPage : kFixtureFirstPage;
