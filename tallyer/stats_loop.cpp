@@ -5,10 +5,14 @@
 #include "tallyer/tallyer_main.h"
 
 namespace tallyer {
-
 VtHandle MainWindow;
+}  // namespace tallyer
 
 namespace {
+
+using tallyer::CommandBar;
+using tallyer::DriverStatsRecord;
+using tallyer::MainWindow;
 
 constexpr int kRows = 24, kColumns = 84;
 constexpr int kRefreshMs = 1000;
@@ -61,9 +65,6 @@ void StatsLoop() {
 }
 
 }  // namespace
-}  // namespace tallyer
-
-using namespace tallyer;
 
 void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     // A fresh process starts with these; set them so tests can run the entry again.
