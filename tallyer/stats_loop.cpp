@@ -78,7 +78,7 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
 }
 
 void TallyerRefresh() {
-    if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) PaintStatistics(StatsRecord);
+    if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) tallyer::PaintStatistics(StatsRecord);
     DrawSpinner();
     vtRefresh(MainWindow);
     vtUpdate();
