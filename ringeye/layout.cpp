@@ -5,7 +5,7 @@
 
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 char TextBuffer[kTextBufferSize];
 

@@ -6,11 +6,12 @@
 #include "platform/clock.h"
 #include "platform/vtwin/window.h"
 #include "ringeye/delay_dialog.h"
+#include "ringeye/fetch_hooks.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
 #include "ringeye/screens/screens.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
 VtHandle ScreenPad;
@@ -144,6 +145,7 @@ void DeviceDialog() {
 void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     ResetState();
     SetChannelProfile(&kRingeyeChannel);
+    SetFetchHooks(&RingeyeFetchHooks);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
                kMainColumns, "Courier", 7);

@@ -5,7 +5,7 @@
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry PortLabels[] = {
     {0, 1, 1, ":Poll Rate "},

@@ -1,6 +1,6 @@
 #include "ringeye/screens/value_fields.h"
 
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 const char* TextFor(const TextTable& table, uint32_t number) {
     return number < table.count ? table.texts[number] : table.fallback;

@@ -1,7 +1,7 @@
 // One refresh's requests and how their answers land in the slots.
 #include <gtest/gtest.h>
 
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 #include "tests/harness/monitor_harness.h"
 
 namespace {

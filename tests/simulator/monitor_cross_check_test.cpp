@@ -8,7 +8,7 @@
 
 #include "platform/win32/in_process_device.h"
 #include "ringeye/layout.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 #include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
 
