@@ -45,8 +45,8 @@ const char* const ConfigPathTexts[] = {"isolated", "local",        "secondary",
 
 const TextTable kTraceStatuses = MakeTextTable(TraceStatusTexts, "none");
 const TextTable kResourceTypes = MakeTextTable(ResourceTypeTexts, "None");
-// A path code without a text puts nothing, so the path column keeps its earlier text.
-const TextTable kConfigPaths = MakeTextTable(ConfigPathTexts, nullptr);
+// A path code without a text blanks the path column: the earlier path is no longer true.
+const TextTable kConfigPaths = MakeTextTable(ConfigPathTexts, "");
 
 constexpr const char* kTime = "%7.3f ms";
 constexpr uint32_t kTraceStatusBits = 0x000F;
@@ -103,14 +103,31 @@ uint32_t KeptBigEndian(int32_t at, int32_t width) {
     return number;
 }
 
+// The type and path texts cover the widest text of their tables, so that a row that changes
+// keeps nothing of its earlier entry.
+int32_t TypeWidth() {
+    return WidestText(kResourceTypes.texts, kResourceTypes.count, kResourceTypes.fallback);
+}
+
+int32_t PathWidth() {
+    return WidestText(kConfigPaths.texts, kConfigPaths.count, kConfigPaths.fallback);
+}
+
 void PaintListEntry(const LabelEntry& row, int32_t at) {
     const int32_t column = ValueColumn(row);
-    PutAt(TextFor(kResourceTypes, KeptBigEndian(at, 4)), row.row, column, 0);
+    PutTextInWidth(TextFor(kResourceTypes, KeptBigEndian(at, 4)), TypeWidth(), kIndexColumn,
+                   row.row, column);
     std::snprintf(TextBuffer, sizeof TextBuffer, "%2d",
                   static_cast<int>(KeptBigEndian(at + kIndexAt, 2)));
     PutAt(TextBuffer, row.row, column + kIndexColumn, 0);
-    const char* path = TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2));
-    if (path) PutAt(path, row.row, column + kPathColumn, 0);
+    PutTextInWidth(TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2)), PathWidth(),
+                   kMoreColumn - kPathColumn, row.row, column + kPathColumn);
+}
+
+// A row that a shorter list no longer uses: type, index and path are blanked, the mark's cells
+// are left to PaintMoreMark.
+void BlankListRow(const LabelEntry& row) {
+    PutTextInWidth("", kPathColumn + PathWidth(), kMoreColumn, row.row, ValueColumn(row));
 }
 
 // Blanks where no entries are left out, so that a list that has become shorter wipes the mark.
@@ -132,6 +149,9 @@ void PaintConfigurationList() {
     while (shown < count && shown < whole && shown < kListRows) {
         PaintListEntry(PathLabels[kFirstListEntry + shown], kListStart + shown * kEntryBytes);
         ++shown;
+    }
+    for (int32_t unused = shown; unused < kListRows; ++unused) {
+        BlankListRow(PathLabels[kFirstListEntry + unused]);
     }
     PaintMoreMark(count - shown);
 }
