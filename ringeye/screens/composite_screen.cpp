@@ -56,18 +56,10 @@ const LabelEntry CompositeLabels[] = {
 uint32_t PreviousTransmitCount = 0;
 
 namespace {
+
 // When the last Transmit-Ct reading was taken, on the program's clock, and the rate it gave.
 uint64_t PreviousTransmitMs = 0;
 uint32_t PreviousFrameRate = 0;
-}  // namespace
-
-void ResetFrameRate() {
-    PreviousTransmitCount = 0;
-    PreviousTransmitMs = 0;
-    PreviousFrameRate = 0;
-}
-
-namespace {
 
 // Label entries that carry more than a ValueField row: the neighbour and port headings, whose
 // lines go one and two rows below them, and the rate.
@@ -87,6 +79,9 @@ constexpr size_t kAddressFirstByte = 6;
 
 constexpr const char* kTime = "%7.3f ms";
 constexpr uint64_t kMsPerSecond = 1000;
+// The shortest time a rate is taken over. Entering a screen paints it twice a few milliseconds
+// apart; a rate over so short a time would swing with every single frame.
+constexpr uint64_t kShortestRateWindowMs = 100;
 constexpr const char* kCounter = "0x%08X";
 
 // In painting order; the transmit rate goes between Transmit and Token.
@@ -185,8 +180,8 @@ void PaintPortLine(const LabelEntry& heading, int port) {
 // Transmitted frames per second between the last two readings, over the time that actually
 // passed between them: the delay dialog's period is only the wait after a refresh, and a key or
 // a visit to another screen makes the gap shorter or longer. The first nonzero reading has
-// nothing to compare with and counts as no traffic; two readings within the same millisecond
-// keep the rate shown before.
+// nothing to compare with and counts as no traffic; a reading less than kShortestRateWindowMs
+// after the last one keeps the rate shown before and waits for a longer window.
 void PaintFrameRate(const LabelEntry& label) {
     const uint32_t transmitted = Value32(SlotOf(kTransmitCt), 4);
     const uint64_t now = platform::CurrentClock().NowMs();
@@ -195,7 +190,7 @@ void PaintFrameRate(const LabelEntry& label) {
         PreviousTransmitMs = now;
         PreviousFrameRate = 0;
     }
-    if (now > PreviousTransmitMs) {
+    if (now >= PreviousTransmitMs + kShortestRateWindowMs) {
         const uint64_t difference = transmitted - PreviousTransmitCount;
         const uint64_t rate = difference * kMsPerSecond / (now - PreviousTransmitMs);
         PreviousFrameRate = rate > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(rate);
@@ -206,6 +201,12 @@ void PaintFrameRate(const LabelEntry& label) {
 }
 
 }  // namespace
+
+void ResetFrameRate() {
+    PreviousTransmitCount = 0;
+    PreviousTransmitMs = 0;
+    PreviousFrameRate = 0;
+}
 
 int PaintCompositeScreen() {
     if (FetchCycle() != 0) return -1;
