@@ -45,7 +45,7 @@ const char* const ConfigPathTexts[] = {"isolated", "local",        "secondary",
 
 const TextTable kTraceStatuses = MakeTextTable(TraceStatusTexts, "none");
 const TextTable kResourceTypes = MakeTextTable(ResourceTypeTexts, "None");
-// A path code without a text blanks the path column: the earlier path is no longer true.
+// A path code without a text shows nothing: the path column stays blank.
 const TextTable kConfigPaths = MakeTextTable(ConfigPathTexts, "");
 
 constexpr const char* kTime = "%7.3f ms";
@@ -103,31 +103,23 @@ uint32_t KeptBigEndian(int32_t at, int32_t width) {
     return number;
 }
 
-// The type and path texts cover the widest text of their tables, so that a row that changes
-// keeps nothing of its earlier entry.
-int32_t TypeWidth() {
-    return WidestText(kResourceTypes.texts, kResourceTypes.count, kResourceTypes.fallback);
-}
-
-int32_t PathWidth() {
-    return WidestText(kConfigPaths.texts, kConfigPaths.count, kConfigPaths.fallback);
+// Blanks a list row up to the end of the widest path text; the mark's cells are left to
+// PaintMoreMark. Every row is blanked before its entry is painted, so that no part of an earlier
+// entry (a longer type, path or index) stays, and a row that a shorter list no longer uses is
+// empty.
+void BlankListRow(const LabelEntry& row) {
+    const int32_t pathWidth =
+        WidestText(kConfigPaths.texts, kConfigPaths.count, kConfigPaths.fallback);
+    PutTextInWidth("", kPathColumn + pathWidth, kMoreColumn, row.row, ValueColumn(row));
 }
 
 void PaintListEntry(const LabelEntry& row, int32_t at) {
     const int32_t column = ValueColumn(row);
-    PutTextInWidth(TextFor(kResourceTypes, KeptBigEndian(at, 4)), TypeWidth(), kIndexColumn,
-                   row.row, column);
+    PutAt(TextFor(kResourceTypes, KeptBigEndian(at, 4)), row.row, column, 0);
     std::snprintf(TextBuffer, sizeof TextBuffer, "%2d",
                   static_cast<int>(KeptBigEndian(at + kIndexAt, 2)));
     PutAt(TextBuffer, row.row, column + kIndexColumn, 0);
-    PutTextInWidth(TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2)), PathWidth(),
-                   kMoreColumn - kPathColumn, row.row, column + kPathColumn);
-}
-
-// A row that a shorter list no longer uses: type, index and path are blanked, the mark's cells
-// are left to PaintMoreMark.
-void BlankListRow(const LabelEntry& row) {
-    PutTextInWidth("", kPathColumn + PathWidth(), kMoreColumn, row.row, ValueColumn(row));
+    PutAt(TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2)), row.row, column + kPathColumn, 0);
 }
 
 // Blanks where no entries are left out, so that a list that has become shorter wipes the mark.
@@ -146,12 +138,12 @@ void PaintConfigurationList() {
         (static_cast<int32_t>(PathConfiguration.length) - kListStart) / kEntryBytes;
     const int32_t whole = KeptBytes() > kListStart ? (KeptBytes() - kListStart) / kEntryBytes : 0;
     int32_t shown = 0;
-    while (shown < count && shown < whole && shown < kListRows) {
-        PaintListEntry(PathLabels[kFirstListEntry + shown], kListStart + shown * kEntryBytes);
-        ++shown;
-    }
-    for (int32_t unused = shown; unused < kListRows; ++unused) {
-        BlankListRow(PathLabels[kFirstListEntry + unused]);
+    for (int32_t row = 0; row < kListRows; ++row) {
+        BlankListRow(PathLabels[kFirstListEntry + row]);
+        if (row < count && row < whole) {
+            PaintListEntry(PathLabels[kFirstListEntry + row], kListStart + row * kEntryBytes);
+            ++shown;
+        }
     }
     PaintMoreMark(count - shown);
 }

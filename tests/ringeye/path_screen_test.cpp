@@ -160,16 +160,17 @@ TEST(PathScreen, AShorterListBlanksTheRowsAndTheMarkItNoLongerUses) {
     EXPECT_EQ(listRows, ListRows(1, nullptr));
 }
 
-// A shorter type and a path code without a text leave nothing of the entry shown before.
+// A shorter type, a shorter index and a path code without a text leave nothing of the entry
+// shown before.
 TEST(PathScreen, AChangedEntryKeepsNothingOfTheEarlierOne) {
     MonitorHarness h;
     h.station.FillHealthy(2);
     SetPathValues(h.station);
-    SetConfiguration(h.station, {{4, 1, 4}}, 12);
+    SetConfiguration(h.station, {{4, 300, 4}}, 12);
     const PathView view = ShowPath(h, [&] { SetConfiguration(h.station, {{2, 2, 6}}, 12); });
     EXPECT_EQ(view.entered[4], Line({{2, "TraceStatus         : propogated"},
                                      {40, "PORT"},
-                                     {48, " 1"},
+                                     {48, "300"},
                                      {55, "concatenated"}}));
     EXPECT_EQ(view.changed[4],
               Line({{2, "TraceStatus         : propogated"}, {40, "MAC"}, {48, " 2"}}));
