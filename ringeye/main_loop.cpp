@@ -10,6 +10,7 @@
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
+#include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -60,7 +61,8 @@ void ResetState() {
     MorePage = 0;
     RefreshCount = kDefaultRefreshCount;
     PortIndex = 0;
-    PreviousTransmitCount = 0;
+    ResetFrameRate();
+    ResetRepaintState();
     SpinnerPhase = 1;
 }
 
@@ -78,11 +80,11 @@ int MapKey(int key) {
     return kNoCommand;
 }
 
-void DisplayScreen(int screen) {
+int DisplayScreen(int screen) {
     const ScreenEntry* entry = FindScreen(screen);
-    if (!entry) return;
+    if (!entry) return kScreenPainted;
     if (entry->portIndex >= 0) PortIndex = entry->portIndex;
-    entry->paint();
+    return entry->paint();
 }
 
 void ShowFrame() {
@@ -137,7 +139,10 @@ void RunDialog(void (*dialog)()) {
 }
 
 void DeviceDialog() {
-    DevInstanceDialog(nullptr);
+    const int32_t before = DeviceInstance;
+    // An accepted instance erases the pad: nothing of the adapter watched before may stay.
+    DevInstanceDialog(ScreenPad);
+    if (DeviceInstance != before) ResetFrameRate();
 }
 
 }  // namespace
@@ -164,13 +169,13 @@ void EnterScreen(int screen) {
     vtErase(ScreenPad);
     CurrentScreen = screen;
     DrawLabels();
-    DisplayScreen(screen);
+    NoteScreenEntered(DisplayScreen(screen));
     DrawMenuBars();
     ShowFrame();
 }
 
 void RefreshScreen() {
-    DisplayScreen(CurrentScreen);
+    if (RepaintDue(DisplayScreen(CurrentScreen))) EnterScreen(CurrentScreen);
     TargetWindow = MainWindow;
     DrawSpinner(SpinnerPhase);
     SpinnerPhase = SpinnerPhase % 4 + 1;
