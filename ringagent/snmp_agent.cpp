@@ -1,9 +1,10 @@
 #include "ringagent/snmp_agent.h"
 
-// clang-format off: net-snmp's headers must come in this order.
-#include <net-snmp/agent/net-snmp-agent-includes.h>
+// net-snmp's headers must come in this order.
+// clang-format off
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/agent/net-snmp-agent-includes.h>
 // clang-format on
 
 #include <fcntl.h>
