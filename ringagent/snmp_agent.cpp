@@ -168,6 +168,10 @@ int RunAgent(const AgentOptions& options) {
         return 1;
     }
     init_snmp(kAgentName);
+    // Reading the (empty) configuration sets the interval back to its default: set it again,
+    // since it also decides how soon a master that closed the session is dialled again.
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
+                       options.pingSeconds);
     if (!InstallSignalHandlers()) {
         snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
         return 1;
