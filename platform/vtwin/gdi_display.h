@@ -52,6 +52,8 @@ class GdiDisplay : public Display {
     int NextKey();
     void MeasureFont();
     void Paint();
+    // Paints the trouble cells of a row again, in bold red, over the row just painted.
+    void PaintTroubleRuns(HDC dc, int row);
 
     static constexpr int kKeyQueueSize = 64;
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/vtwin/key_translation.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace vtwin {
 namespace {
@@ -32,6 +33,13 @@ std::string HeadlessDisplay::Cells(int row, int column, int length) const {
         return std::string();
     }
     return line.substr(static_cast<size_t>(column), static_cast<size_t>(length));
+}
+
+std::string HeadlessDisplay::Marks(int row, int column, int length) const {
+    std::string marks;
+    for (int i = 0; i < length; ++i)
+        marks += StyleAt(image_, row, column + i) == kVtStyleTrouble ? '^' : ' ';
+    return marks;
 }
 
 void HeadlessDisplay::Open(const char* title, int rows, int columns) {
