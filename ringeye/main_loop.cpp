@@ -10,6 +10,7 @@
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/smt_retrieval.h"
 
 VtHandle MainWindow;
@@ -60,6 +61,7 @@ void ResetState() {
     RefreshCount = kDefaultRefreshCount;
     PortIndex = 0;
     PreviousTransmitCount = 0;
+    ForgetTroubleHistory();
     SpinnerPhase = 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "ringeye/smt_retrieval.h"
 
@@ -151,6 +152,117 @@ uint32_t PortNumber(uint16_t type, int port) {
     return Value32(SlotOf(type, port), 4);
 }
 
+// Where the port line's state names and link error estimate stand: after the fields before
+// them, formatted as PaintPortLine formats them, so a wide number moves the mark with its text.
+int32_t PortLineConnectColumn(int port) {
+    return std::snprintf(nullptr, 0, " %1s    %04X    %2d    %2d   ",
+                         TextOf(PortTypeLetters, PortNumber(kMyType, port), kUnknownName),
+                         PortNumber(kConnectionPolicies, port),
+                         static_cast<int32_t>(PortNumber(kLerCutoff, port)),
+                         static_cast<int32_t>(PortNumber(kLerAlarm, port)));
+}
+
+int32_t PortLinePcmColumn(int port) {
+    return PortLineConnectColumn(port) +
+           std::snprintf(nullptr, 0, "%-10s      %1s          %d      ",
+                         TextOf(ConnectStateNames, PortNumber(kConnectState, port), kUnknownName),
+                         TextOf(PortTypeLetters, PortNumber(kNeighborType, port), kUnknownName),
+                         PortNumber(kMacIndicated, port) != 0 ? 1 : 0);
+}
+
+int32_t PortLineLerColumn(int port) {
+    return PortLinePcmColumn(port) +
+           std::snprintf(nullptr, 0, "%-7s  ",
+                         TextOf(PcmStateNames, PortNumber(kPcmState, port), kUnknownName));
+}
+
+template <int32_t (*Column)(int)>
+void OnPortLine(const LabelEntry& heading, int port, int32_t* row, int32_t* column) {
+    *row = heading.row + 1 + port;
+    *column = heading.col + Column(port);
+}
+
+const TextTable kConnectNames = MakeTextTable(ConnectStateNames, kUnknownName);
+const TextTable kPcmNames = MakeTextTable(PcmStateNames, kUnknownName);
+constexpr uint16_t kPortPresent = 0x4041;
+constexpr uint16_t kMacErrorCt = 0x2051, kMacLostCt = 0x2052, kTvxExpiredCt = 0x2053,
+                   kNotCopiedCt = 0x2054, kLateCt = 0x2055, kRingOpCt = 0x2056;
+constexpr uint16_t kLemCt = 0x4035, kLemRejectCt = 0x4034;
+
+// Port line states apply to a port whose hardware is present; port 1 only on a station with two.
+constexpr TroubleRule kCompositeTrouble[] = {
+    // A port that is not Active carries no ring traffic.
+    {{kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames},
+     TroubleTest::kUnless,
+     3,
+     0,
+     0,
+     kPortPresent,
+     OnPortLine<PortLineConnectColumn>},
+    {{kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames},
+     TroubleTest::kUnless,
+     3,
+     0,
+     1,
+     kPortPresent,
+     OnPortLine<PortLineConnectColumn>},
+    // Its physical connection management has not brought the link up (Break, Trace, ...).
+    {{kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kPcmNames},
+     TroubleTest::kUnless,
+     8,
+     0,
+     0,
+     kPortPresent,
+     OnPortLine<PortLinePcmColumn>},
+    {{kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kPcmNames},
+     TroubleTest::kUnless,
+     8,
+     0,
+     1,
+     kPortPresent,
+     OnPortLine<PortLinePcmColumn>},
+    // The link's error rate reached the level at which the port raises its alarm.
+    {{kPortHeading, kLerEstimate, ValueRead::k32At4, ValueShow::kNumber, "%2d"},
+     TroubleTest::kAtOrBelow,
+     0,
+     kLerAlarm,
+     0,
+     kPortPresent,
+     OnPortLine<PortLineLerColumn>},
+    {{kPortHeading, kLerEstimate, ValueRead::k32At4, ValueShow::kNumber, "%2d"},
+     TroubleTest::kAtOrBelow,
+     0,
+     kLerAlarm,
+     1,
+     kPortPresent,
+     OnPortLine<PortLineLerColumn>},
+    // Frames this MAC found in error that no MAC before it had marked.
+    {{19, kMacErrorCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Frames received with a format error: lost.
+    {{20, kMacLostCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The valid-transmission timer expired: the ring went quiet for too long.
+    {{21, kTvxExpiredCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Frames addressed to this station that it could not copy: lost for want of buffers.
+    {{22, kNotCopiedCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The token came late: the ring's rotation time ran out.
+    {{23, kLateCt, ValueRead::k16At6, ValueShow::kNumber, "    0x%04X"}, TroubleTest::kRose},
+    // The ring became operational again: it had been down since the previous refresh.
+    {{18, kRingOpCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Link errors counted by the link error monitor, and links it rejected.
+    {{24, kLemCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose, 0, 0, 0},
+    {{25, kLemRejectCt, ValueRead::k32At4, ValueShow::kNumber, kCounter},
+     TroubleTest::kRose,
+     0,
+     0,
+     0},
+    {{26, kLemCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose, 0, 0, 1},
+    {{27, kLemRejectCt, ValueRead::k32At4, ValueShow::kNumber, kCounter},
+     TroubleTest::kRose,
+     0,
+     0,
+     1},
+};
+
 // Port `port` (0 or 1) on the row `port` + 1 below the heading.
 void PaintPortLine(const LabelEntry& heading, int port) {
     std::snprintf(TextBuffer, sizeof TextBuffer,
@@ -195,5 +307,6 @@ int PaintCompositeScreen() {
     PaintFields(kFirstPortLemFields, CompositeLabels, 0);
     if (PortCount == 2) PaintFields(kSecondPortLemFields, CompositeLabels, 1);
     PaintFields(kStationFields, CompositeLabels);
+    MarkTrouble(MakeTroubleTable(kCompositeTrouble), CompositeLabels);
     return 0;
 }
