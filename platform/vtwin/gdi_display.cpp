@@ -54,6 +54,8 @@ void GdiDisplay::Open(const char* title, int rows, int columns) {
     shown_.rows = rows;
     shown_.columns = columns;
     shown_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    shown_.styles.assign(static_cast<size_t>(rows),
+                         std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     advances_.assign(static_cast<size_t>(columns), cellWidth_);
     rowsFile_.Open(rows, columns);
     keyHead_ = keyCount_ = 0;

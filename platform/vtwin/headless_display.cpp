@@ -48,6 +48,9 @@ void HeadlessDisplay::Open(const char* title, int rows, int columns) {
     image_.rows = rows;
     image_.columns = columns;
     image_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    // Sized now, so that showing an image copies into storage that is already there.
+    image_.styles.assign(static_cast<size_t>(rows),
+                         std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     open_ = true;
     closed_ = false;
 }
