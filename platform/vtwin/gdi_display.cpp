@@ -14,7 +14,6 @@ constexpr char kWindowClass[] = "VtwinCells";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr COLORREF kTextColor = RGB(192, 192, 192);
 constexpr COLORREF kBackground = RGB(0, 0, 0);
-constexpr COLORREF kTroubleColor = RGB(255, 64, 64);
 constexpr int kEscKey = 27;
 
 // A GUI program has no console to say this on: the operator gets a message box.

@@ -23,6 +23,9 @@ namespace vtwin {
 
 class GdiDisplay : public Display {
   public:
+    // The colour of trouble cells (kVtStyleTrouble), drawn bold.
+    static constexpr COLORREF kTroubleColor = RGB(255, 64, 64);
+
     ~GdiDisplay() override { Close(); }
 
     void PrepareWindow(const WindowRequest& request) override;
