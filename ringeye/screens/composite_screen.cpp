@@ -185,82 +185,49 @@ void OnPortLine(const LabelEntry& heading, int port, int32_t* row, int32_t* colu
 const TextTable kConnectNames = MakeTextTable(ConnectStateNames, kUnknownName);
 const TextTable kPcmNames = MakeTextTable(PcmStateNames, kUnknownName);
 constexpr uint16_t kPortPresent = 0x4041;
-constexpr uint16_t kMacErrorCt = 0x2051, kMacLostCt = 0x2052, kTvxExpiredCt = 0x2053,
-                   kNotCopiedCt = 0x2054, kLateCt = 0x2055, kRingOpCt = 0x2056;
-constexpr uint16_t kLemCt = 0x4035, kLemRejectCt = 0x4034;
 
-// Port line states apply to a port whose hardware is present; port 1 only on a station with two.
+// The port line's values as PaintPortLine shows them, and where they stand on it.
+constexpr ValueField kConnectName = {
+    kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames};
+constexpr ValueField kPcmName = {kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText,
+                                 nullptr,      0,         &kPcmNames};
+constexpr ValueField kLerNumber = {kPortHeading, kLerEstimate, ValueRead::k32At4,
+                                   ValueShow::kNumber, "%2d"};
+constexpr TroublePlace kConnectAt = OnPortLine<PortLineConnectColumn>;
+constexpr TroublePlace kPcmAt = OnPortLine<PortLinePcmColumn>;
+constexpr TroublePlace kLerAt = OnPortLine<PortLineLerColumn>;
+
+using T = TroubleTest;
+
+// The port line rules hold for a port whose hardware is present, port 1 only on a station with
+// two ports.
 constexpr TroubleRule kCompositeTrouble[] = {
     // A port that is not Active carries no ring traffic.
-    {{kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames},
-     TroubleTest::kUnless,
-     3,
-     0,
-     0,
-     kPortPresent,
-     OnPortLine<PortLineConnectColumn>},
-    {{kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames},
-     TroubleTest::kUnless,
-     3,
-     0,
-     1,
-     kPortPresent,
-     OnPortLine<PortLineConnectColumn>},
+    {kConnectName, T::kUnless, 3, 0, 0, kPortPresent, kConnectAt},
+    {kConnectName, T::kUnless, 3, 0, 1, kPortPresent, kConnectAt},
     // Its physical connection management has not brought the link up (Break, Trace, ...).
-    {{kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kPcmNames},
-     TroubleTest::kUnless,
-     8,
-     0,
-     0,
-     kPortPresent,
-     OnPortLine<PortLinePcmColumn>},
-    {{kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kPcmNames},
-     TroubleTest::kUnless,
-     8,
-     0,
-     1,
-     kPortPresent,
-     OnPortLine<PortLinePcmColumn>},
+    {kPcmName, T::kUnless, 8, 0, 0, kPortPresent, kPcmAt},
+    {kPcmName, T::kUnless, 8, 0, 1, kPortPresent, kPcmAt},
     // The link's error rate reached the level at which the port raises its alarm.
-    {{kPortHeading, kLerEstimate, ValueRead::k32At4, ValueShow::kNumber, "%2d"},
-     TroubleTest::kAtOrBelow,
-     0,
-     kLerAlarm,
-     0,
-     kPortPresent,
-     OnPortLine<PortLineLerColumn>},
-    {{kPortHeading, kLerEstimate, ValueRead::k32At4, ValueShow::kNumber, "%2d"},
-     TroubleTest::kAtOrBelow,
-     0,
-     kLerAlarm,
-     1,
-     kPortPresent,
-     OnPortLine<PortLineLerColumn>},
+    {kLerNumber, T::kAtOrBelow, 0, kLerAlarm, 0, kPortPresent, kLerAt},
+    {kLerNumber, T::kAtOrBelow, 0, kLerAlarm, 1, kPortPresent, kLerAt},
     // Frames this MAC found in error that no MAC before it had marked.
-    {{19, kMacErrorCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    {{19, 0x2051, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
     // Frames received with a format error: lost.
-    {{20, kMacLostCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    {{20, 0x2052, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
     // The valid-transmission timer expired: the ring went quiet for too long.
-    {{21, kTvxExpiredCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    {{21, 0x2053, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
     // Frames addressed to this station that it could not copy: lost for want of buffers.
-    {{22, kNotCopiedCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    {{22, 0x2054, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
     // The token came late: the ring's rotation time ran out.
-    {{23, kLateCt, ValueRead::k16At6, ValueShow::kNumber, "    0x%04X"}, TroubleTest::kRose},
+    {{23, 0x2055, ValueRead::k16At6, ValueShow::kNumber, "    0x%04X"}, T::kRose},
     // The ring became operational again: it had been down since the previous refresh.
-    {{18, kRingOpCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
-    // Link errors counted by the link error monitor, and links it rejected.
-    {{24, kLemCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose, 0, 0, 0},
-    {{25, kLemRejectCt, ValueRead::k32At4, ValueShow::kNumber, kCounter},
-     TroubleTest::kRose,
-     0,
-     0,
-     0},
-    {{26, kLemCt, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose, 0, 0, 1},
-    {{27, kLemRejectCt, ValueRead::k32At4, ValueShow::kNumber, kCounter},
-     TroubleTest::kRose,
-     0,
-     0,
-     1},
+    {{18, 0x2056, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // Link errors counted by each port's link error monitor, and links it rejected.
+    {{24, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 0},
+    {{25, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 0},
+    {{26, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 1},
+    {{27, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 1},
 };
 
 // Port `port` (0 or 1) on the row `port` + 1 below the heading.
