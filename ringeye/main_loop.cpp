@@ -12,6 +12,7 @@
 #include "ringeye/ringeye_main.h"
 #include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
@@ -63,6 +64,7 @@ void ResetState() {
     PortIndex = 0;
     ResetFrameRate();
     ResetRepaintState();
+    ForgetTroubleHistory();
     SpinnerPhase = 1;
 }
 

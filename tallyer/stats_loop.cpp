@@ -70,6 +70,7 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     // A fresh process starts with these; set them so tests can run the entry again.
     DeviceInstance = 0;
     SpinnerPosition = 0;
+    tallyer::ForgetCounterReadings();
     SetChannelProfile(&kTallyerChannel);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
