@@ -10,6 +10,7 @@
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/smt_answer_length.h"
 #include "ringeye/smt_retrieval.h"
 
 VtHandle MainWindow;
@@ -48,6 +49,8 @@ const ChannelProfile kRingeyeChannel = {
     "***Error***: Cannot detect 4682 device\n",
     "IOCTL Failed for DevInstance %d, GetLastError = %x\n",
     ShowRequestFailure,
+    kAnswerAreaOffset,  // the header words, then the records they carry
+    SmtAnswerLength,
 };
 
 // Zeroes the process-wide state, as a fresh process has it, so that tests can run the entry
