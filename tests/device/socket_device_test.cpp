@@ -1,6 +1,15 @@
 // The device calls against a fake driver on the device socket.
+#include <pthread.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -22,6 +31,7 @@ namespace {
 using test_support::DriverFault;
 
 constexpr char kPath[] = "\\\\.\\qd4682";
+constexpr int kGenerousReplyMs = 60000;
 
 class SocketDeviceTest : public ::testing::Test {
   protected:
@@ -57,10 +67,13 @@ const ReplyCase kReplyCases[] = {
 };
 
 TEST_F(SocketDeviceTest, RepliesAndFaults) {
-    platform::SetReplyTimeoutMs(100);
     const std::vector<uint8_t> answer = {1, 2, 3, 4};
     for (const ReplyCase& c : kReplyCases) {
         SCOPED_TRACE(c.name);
+        // Only the request that is never answered waits out the limit, so it is short; every
+        // other case gets a limit no loaded machine comes near.
+        const bool stalls = c.setup == Setup::kFault && c.fault == DriverFault::kStall;
+        platform::SetReplyTimeoutMs(stalls ? 100 : kGenerousReplyMs);
         handler = CannedHandler();
         handler.answer = answer;
         handler.scribbleWholeOutput = true;
@@ -104,6 +117,86 @@ TEST_F(SocketDeviceTest, RepliesAndFaults) {
         EXPECT_EQ(driver.RequestsReceived(), receivedBeforeFresh + 1);
     }
     EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
+}
+
+// Signals sent to the calling thread every few milliseconds, as a window being resized sends
+// them, until stopped or until a generous number has been sent.
+class SignalRain {
+  public:
+    SignalRain() : target_(pthread_self()) {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGUSR1, &action, &previous_);  // no SA_RESTART: every wait is interrupted
+        thread_ = std::thread([this] {
+            while (!stop_ && sent_ < kMostSignals) {
+                pthread_kill(target_, SIGUSR1);
+                ++sent_;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+    ~SignalRain() {
+        Stop();
+        sigaction(SIGUSR1, &previous_, nullptr);
+    }
+    // False when the rain had already ended by itself.
+    bool Stop() {
+        const bool endedByItself = sent_ >= kMostSignals;
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return !endedByItself;
+    }
+
+  private:
+    static constexpr int kMostSignals = 4000;  // 20 s and more
+    pthread_t target_;
+    struct sigaction previous_ {};
+    std::atomic<bool> stop_{false};
+    std::atomic<int> sent_{0};
+    std::thread thread_;
+};
+
+// A socket whose listen queue is full and which never accepts: a connect to it waits.
+int ListenerWithFullQueue(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    listen(listener, 0);
+    for (;;) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            break;
+        }
+    }
+    return listener;
+}
+
+// However many signals interrupt the waits, the open and the reply each end at their one
+// deadline; a fresh time limit after each signal would keep them waiting while the signals last.
+TEST_F(SocketDeviceTest, SignalsDoNotExtendTheTimeLimits) {
+    platform::SetReplyTimeoutMs(300);
+    const std::string queueFullPath = runtimeDir.Path() + "/busy";
+    const int listener = ListenerWithFullQueue(queueFullPath);
+    struct Case {
+        const char* name;
+        const char* devicePath;
+    } cases[] = {
+        {"open while the driver's queue is full", "\\\\.\\busy"},
+        {"reply that never comes", kPath},
+    };
+    driver.InjectFault(DriverFault::kStall);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SignalRain rain;
+        const DWORD error = OpenRequestClose(c.devicePath, {1}, 4).error;
+        EXPECT_TRUE(rain.Stop()) << "the call only ended when the signals did";
+        EXPECT_EQ(error, ERROR_SEM_TIMEOUT);
+    }
+    close(listener);
 }
 
 TEST_F(SocketDeviceTest, SendsTheRequestAsGiven) {
