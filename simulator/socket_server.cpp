@@ -227,6 +227,7 @@ void SocketServer::RunIdleTask() {
 }
 
 void SocketServer::AcceptClients() {
+    bool madeRoom = false;  // the last connection closed to free a descriptor
     for (;;) {
         Connection* slot = ConnectionForNewClient();
         if (slot == nullptr) {
@@ -237,31 +238,42 @@ void SocketServer::AcceptClients() {
         }
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
+            // A descriptor to spare without closing anybody: the shortage is over.
+            if (!madeRoom) outOfDescriptors_ = false;
+            madeRoom = false;
             Admit(*slot, fd);
             continue;
         }
         const int error = errno;
         if (error == EINTR || error == ECONNABORTED) continue;
-        if (error == EAGAIN || error == EWOULDBLOCK) {
-            outOfDescriptors_ = false;  // every waiting client got in: the episode is over
-            return;
-        }
+        if (error == EAGAIN || error == EWOULDBLOCK) return;
+        uint64_t pauseMs = kAcceptPauseMs;
         if (error == EMFILE || error == ENFILE) {
             NoteDescriptorShortage(error);
             Connection* victim = LongestWaiting();
             if (victim != nullptr) {
                 Close(*victim, "out of descriptors; this one waited longest");
+                madeRoom = true;
                 continue;
             }
+            // Connections only just made: one of them may give way in a moment.
+            if (OpenConnections() > 0) pauseMs = kWaitBeforeReplacedMs;
         }
         // The waiting client stays in the backlog; try again a little later rather than spin on
         // a listening socket that stays readable.
-        acceptPausedUntilMs_ = clock_.NowMs() + kAcceptPauseMs;
+        acceptPausedUntilMs_ = clock_.NowMs() + pauseMs;
         if (log_ != nullptr && error != EMFILE && error != ENFILE) {
             std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
         }
         return;
     }
+}
+
+size_t SocketServer::OpenConnections() const {
+    size_t open = 0;
+    for (const Connection& c : connections_)
+        open += c.fd >= 0 ? 1 : 0;
+    return open;
 }
 
 // Running out of descriptors is worth a line even when the server is not verbose, but only one

@@ -86,6 +86,7 @@ class SocketServer {
     void AcceptClients();
     Connection* ConnectionForNewClient();
     Connection* LongestWaiting();
+    size_t OpenConnections() const;
     void NoteDescriptorShortage(int error);
     void Admit(Connection& slot, int fd);
     void ReadRequest(Connection& c);
@@ -108,7 +109,7 @@ class SocketServer {
     std::vector<Connection> connections_;
     uint64_t waitingSerial_ = 0;
     uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors, or connections
-    bool outOfDescriptors_ = false;     // logged once until every waiting client is admitted
+    bool outOfDescriptors_ = false;     // logged once, until a client gets in without making room
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
