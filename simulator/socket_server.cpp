@@ -24,6 +24,8 @@ constexpr uint64_t kAcceptPauseMs = 100;
 // long new clients wait in the backlog when none has.
 constexpr uint64_t kWaitBeforeReplacedMs = 10;
 constexpr uint64_t kFullPauseMs = 2;
+// A descriptor shortage not seen again for this long is over.
+constexpr uint64_t kShortageOverAfterMs = 10000;
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -227,7 +229,6 @@ void SocketServer::RunIdleTask() {
 }
 
 void SocketServer::AcceptClients() {
-    bool madeRoom = false;  // the last connection closed to free a descriptor
     for (;;) {
         Connection* slot = ConnectionForNewClient();
         if (slot == nullptr) {
@@ -238,9 +239,6 @@ void SocketServer::AcceptClients() {
         }
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            // A descriptor to spare without closing anybody: the shortage is over.
-            if (!madeRoom) outOfDescriptors_ = false;
-            madeRoom = false;
             Admit(*slot, fd);
             continue;
         }
@@ -253,7 +251,6 @@ void SocketServer::AcceptClients() {
             Connection* victim = LongestWaiting();
             if (victim != nullptr) {
                 Close(*victim, "out of descriptors; this one waited longest");
-                madeRoom = true;
                 continue;
             }
             // Connections only just made: one of them may give way in a moment.
@@ -277,10 +274,14 @@ size_t SocketServer::OpenConnections() const {
 }
 
 // Running out of descriptors is worth a line even when the server is not verbose, but only one
-// for each episode, however long it lasts.
+// for each episode, however long it lasts: a shortage that comes back before a quiet while has
+// passed is the same one.
 void SocketServer::NoteDescriptorShortage(int error) {
-    if (outOfDescriptors_) return;
+    const uint64_t now = clock_.NowMs();
+    const bool newEpisode = !outOfDescriptors_ || now - lastShortageMs_ >= kShortageOverAfterMs;
     outOfDescriptors_ = true;
+    lastShortageMs_ = now;
+    if (!newEpisode) return;
     std::fprintf(stderr,
                  "qd4682sim: accept: %s; closing the connections that waited longest to make "
                  "room\n",

@@ -109,7 +109,8 @@ class SocketServer {
     std::vector<Connection> connections_;
     uint64_t waitingSerial_ = 0;
     uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors, or connections
-    bool outOfDescriptors_ = false;     // logged once, until a client gets in without making room
+    bool outOfDescriptors_ = false;     // logged once for each episode
+    uint64_t lastShortageMs_ = 0;
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
