@@ -58,6 +58,8 @@ const ChannelProfile kAgentChannel = {
     "cannot open the adapters' device",
     "device instance %d: the driver refused a request (error 0x%x)",
     RecordChannelFailure,
+    kAnswerAreaOffset,  // the header words, then the records they carry: bounded as in ringeye
+    SmtAnswerLength,
 };
 
 const FetchHooks kAgentFetchHooks = {

@@ -13,6 +13,7 @@
 #include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/trouble_marks.h"
+#include "smtmib/smt_answer_length.h"
 #include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
@@ -51,6 +52,8 @@ const ChannelProfile kRingeyeChannel = {
     "***Error***: Cannot detect 4682 device\n",
     "IOCTL Failed for DevInstance %d, GetLastError = %x\n",
     ShowRequestFailure,
+    kAnswerAreaOffset,  // the header words, then the records they carry
+    SmtAnswerLength,
 };
 
 // Zeroes the process-wide state, as a fresh process has it, so that tests can run the entry

@@ -38,6 +38,8 @@ const ChannelProfile kTallyerChannel = {
     "***Error***: Cannot detect 4682 device\n",
     "***ERROR***: IOCTL Failed for DevInstance %d, GetLastError = %x\n",
     ShowFailure,
+    sizeof(DriverStatsRecord),  // the whole record is shown
+    nullptr,
 };
 
 void DrawSpinner() {

@@ -5,7 +5,7 @@
 
 #include "common/device_channel.h"
 #include "ringeye/monitor_state.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace {
 
