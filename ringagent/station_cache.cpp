@@ -5,6 +5,7 @@
 
 #include "common/device_channel.h"
 #include "smtmib/attribute_groups.h"
+#include "smtmib/smt_answer_length.h"
 
 namespace {
 
