@@ -67,7 +67,7 @@ TEST(RingeyeFailures, NoDescriptorIsLeftAfterManyFailedCyclesOverTheSocket) {
 TEST(RingeyeFailures, ShortAnswerIsAFailedRequestRetriedNextRefresh) {
     const int64_t kShortCounts[] = {0, 15, 18, 21};  // none, header cut, record header, value
     const std::string kInvalidData =
-        Padded("IOCTL Failed for DevInstance 0, GetLastError = d").substr(1);
+        Padded("IOCTL Failed for DevInstance 0, GetLastError = d", 83);
     MonitorHarness h;
     h.station.FillHealthy(2);
     std::vector<std::string> shown;
