@@ -147,6 +147,8 @@ void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
                kMainColumns, "Courier", 7);
+    // The screen is rows 0-23 and columns 0-79 of the larger main window.
+    vtSetUsedSize(kMenuLastRow + 1, kLastColumn + 1);
     vtRefresh(MainWindow);
     ScreenPad = vtNewPad(kPadRows, kPadColumns);
     TargetWindow = ScreenPad;

@@ -15,6 +15,7 @@ using tallyer::DriverStatsRecord;
 using tallyer::MainWindow;
 
 constexpr int kRows = 24, kColumns = 84;
+constexpr int kUsedColumns = 80;  // the command bar's width; the counters end at column 77
 constexpr int kRefreshMs = 1000;
 constexpr int kEscKey = 27;
 
@@ -74,6 +75,7 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
                "Courier", 7);
+    vtSetUsedSize(kRows, kUsedColumns);
     vtErase(MainWindow);
 }
 
