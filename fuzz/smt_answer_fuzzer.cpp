@@ -13,8 +13,8 @@
 
 #include "common/device_channel.h"
 #include "platform/win32/in_process_device.h"
-#include "ringeye/attribute_groups.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/attribute_groups.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace {
 

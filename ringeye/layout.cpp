@@ -5,7 +5,7 @@
 
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 char TextBuffer[kTextBufferSize];
 
@@ -13,6 +13,9 @@ namespace {
 // Turns a 32-byte attribute value into a zero-terminated string for the header.
 char StationString[64];
 constexpr int kPollRateRow = 0, kPollRateColumn = 11;
+// Failure messages start after the spinner's cell.
+constexpr int32_t kMessageColumn = 1;
+constexpr int32_t kMessageRowCells = kPadColumns - kMessageColumn;
 }  // namespace
 
 int32_t ValueColumn(const LabelEntry& label) {
@@ -24,8 +27,15 @@ void PutAt(const char* text, int32_t row, int32_t col, int32_t /*style*/) {
 }
 
 void PutMessage(const char* text) {
-    PutAt(text, 0, 0, 0);
-    if (std::strlen(text) > static_cast<size_t>(kPadColumns)) PutAt(text + kPadColumns, 1, 0, 0);
+    // The pad cuts each row at its last column; the cut part goes to the next row. The closing
+    // newline blanks the rest of the last row and takes no cell.
+    size_t left = std::strcspn(text, "\n");
+    for (int32_t row = 0;; ++row) {
+        PutAt(text, row, kMessageColumn, 0);
+        if (left <= static_cast<size_t>(kMessageRowCells)) break;
+        text += kMessageRowCells;
+        left -= kMessageRowCells;
+    }
 }
 
 void PutValue(const char* format, int32_t value, const LabelEntry& label) {
@@ -35,6 +45,23 @@ void PutValue(const char* format, int32_t value, const LabelEntry& label) {
 
 void PutText(const char* text, const LabelEntry& label) {
     PutAt(text, label.row, ValueColumn(label), 0);
+}
+
+void PutTextInWidth(const char* text, int32_t width, int32_t room, int32_t row, int32_t col) {
+    if (room > kPadColumns - col) room = kPadColumns - col;
+    if (width > room) width = room;
+    if (room < 0) return;
+    std::snprintf(TextBuffer, sizeof TextBuffer, "%-*.*s", static_cast<int>(width),
+                  static_cast<int>(room), text ? text : "");
+    PutAt(TextBuffer, row, col, 0);
+}
+
+int32_t WidestText(const char* const* texts, size_t count, const char* fallback) {
+    size_t widest = fallback ? std::strlen(fallback) : 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (texts[i] && std::strlen(texts[i]) > widest) widest = std::strlen(texts[i]);
+    }
+    return static_cast<int32_t>(widest);
 }
 
 double TimeToMs(int32_t fddiTime) {
@@ -87,12 +114,17 @@ void StationHeader(const LabelEntry* labels) {
     std::snprintf(TextBuffer, sizeof TextBuffer, "%-32s", SlotString(SlotOf(0x1011)));
     PutText(TextBuffer, user);
 
+    // Each state name is padded to the widest name of its table, so that a shorter name wipes a
+    // longer one: "RING_OP" after "RING_OP_DUP" must not read as a duplicate address still there.
     const ParamSlot& id = SlotOf(0x100B);
     std::snprintf(TextBuffer, sizeof TextBuffer,
-                  "%02X%02X %02X%02X %02X%02X  ECM-%-9sCFM-%-8s RMT-%-8s", id.value[2], id.value[3],
+                  "%02X%02X %02X%02X %02X%02X  ECM-%-*sCFM-%-*s RMT-%-*s", id.value[2], id.value[3],
                   id.value[4], id.value[5], id.value[6], id.value[7],
+                  static_cast<int>(WidestText(EcmStateNames, kUnknownName)),
                   TextOf(EcmStateNames, Value32(SlotOf(0x1029), 0), kUnknownName),
+                  static_cast<int>(WidestText(CfStateNames, kUnknownName)),
                   TextOf(CfStateNames, Value32(SlotOf(0x102A), 0), kUnknownName),
+                  static_cast<int>(WidestText(RmtStateNames, kUnknownName)),
                   TextOf(RmtStateNames, Value32(SlotOf(0x206F), 4), kUnknownName));
     PutText(TextBuffer, station);
 }

@@ -6,11 +6,13 @@
 #include "platform/clock.h"
 #include "platform/vtwin/window.h"
 #include "ringeye/delay_dialog.h"
+#include "ringeye/fetch_hooks.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
+#include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
 VtHandle ScreenPad;
@@ -59,7 +61,8 @@ void ResetState() {
     MorePage = 0;
     RefreshCount = kDefaultRefreshCount;
     PortIndex = 0;
-    PreviousTransmitCount = 0;
+    ResetFrameRate();
+    ResetRepaintState();
     SpinnerPhase = 1;
 }
 
@@ -77,11 +80,11 @@ int MapKey(int key) {
     return kNoCommand;
 }
 
-void DisplayScreen(int screen) {
+int DisplayScreen(int screen) {
     const ScreenEntry* entry = FindScreen(screen);
-    if (!entry) return;
+    if (!entry) return kScreenPainted;
     if (entry->portIndex >= 0) PortIndex = entry->portIndex;
-    entry->paint();
+    return entry->paint();
 }
 
 void ShowFrame() {
@@ -136,7 +139,10 @@ void RunDialog(void (*dialog)()) {
 }
 
 void DeviceDialog() {
-    DevInstanceDialog(nullptr);
+    const int32_t before = DeviceInstance;
+    // An accepted instance erases the pad: nothing of the adapter watched before may stay.
+    DevInstanceDialog(ScreenPad);
+    if (DeviceInstance != before) ResetFrameRate();
 }
 
 }  // namespace
@@ -144,6 +150,7 @@ void DeviceDialog() {
 void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     ResetState();
     SetChannelProfile(&kRingeyeChannel);
+    SetFetchHooks(&RingeyeFetchHooks);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
                kMainColumns, "Courier", 7);
@@ -164,13 +171,13 @@ void EnterScreen(int screen) {
     vtErase(ScreenPad);
     CurrentScreen = screen;
     DrawLabels();
-    DisplayScreen(screen);
+    NoteScreenEntered(DisplayScreen(screen));
     DrawMenuBars();
     ShowFrame();
 }
 
 void RefreshScreen() {
-    DisplayScreen(CurrentScreen);
+    if (RepaintDue(DisplayScreen(CurrentScreen))) EnterScreen(CurrentScreen);
     TargetWindow = MainWindow;
     DrawSpinner(SpinnerPhase);
     SpinnerPhase = SpinnerPhase % 4 + 1;

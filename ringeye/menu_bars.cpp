@@ -1,5 +1,5 @@
 #include "ringeye/monitor_state.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace {
 

@@ -11,7 +11,9 @@ int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR commandLine, i
 void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow);
 // Makes `screen` current: erases the pad, draws its labels, fetches, paints and shows it.
 void EnterScreen(int screen);
-// One refresh of the current screen: fetch and paint, turn the spinner, show the frame.
+// One refresh of the current screen: fetch and paint, turn the spinner, show the frame. When the
+// pad no longer showed the screen as entered (a failure message, a changed port count), a
+// successful refresh enters the screen again first.
 void RefreshScreen();
 // Clears the main window, frees the pad and ends the window library.
 void Shutdown();

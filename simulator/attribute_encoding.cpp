@@ -1,6 +1,6 @@
 #include "simulator/attribute_encoding.h"
 
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 #include "simulator/attribute_tables.h"
 #include "simulator/refusal_codes.h"
 

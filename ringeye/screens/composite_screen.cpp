@@ -1,12 +1,14 @@
 // Screen 1, the overview shown at start-up: station identity and versions, the MAC's ring
 // neighbours, one line per port, the MAC timers and counters with a transmit rate, the ports'
 // link error counts and the station configuration (the last two on the second page).
+#include <cstdint>
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 const LabelEntry CompositeLabels[] = {
     {0, 1, 1, ":Poll Rate"},
@@ -55,6 +57,10 @@ uint32_t PreviousTransmitCount = 0;
 
 namespace {
 
+// When the last Transmit-Ct reading was taken, on the program's clock, and the rate it gave.
+uint64_t PreviousTransmitMs = 0;
+uint32_t PreviousFrameRate = 0;
+
 // Label entries that carry more than a ValueField row: the neighbour and port headings, whose
 // lines go one and two rows below them, and the rate.
 constexpr int kMacHeading = 4, kPortHeading = 5, kFrameRate = 16;
@@ -72,6 +78,10 @@ constexpr uint16_t kMyType = 0x400C, kNeighborType = 0x400D, kConnectionPolicies
 constexpr size_t kAddressFirstByte = 6;
 
 constexpr const char* kTime = "%7.3f ms";
+constexpr uint64_t kMsPerSecond = 1000;
+// The shortest time a rate is taken over. Entering a screen paints it twice a few milliseconds
+// apart; a rate over so short a time would swing with every single frame.
+constexpr uint64_t kShortestRateWindowMs = 100;
 constexpr const char* kCounter = "0x%08X";
 
 // In painting order; the transmit rate goes between Transmit and Token.
@@ -167,21 +177,36 @@ void PaintPortLine(const LabelEntry& heading, int port) {
     PutAt(TextBuffer, heading.row + 1 + port, heading.col, 0);
 }
 
-// Transmitted frames per second since the last refresh of this screen. The wait between
-// refreshes is RefreshCount steps of 10 ms, so RefreshCount / 100 is the period in seconds.
-// The first nonzero reading has nothing to compare with and counts as no traffic.
+// Transmitted frames per second between the last two readings, over the time that actually
+// passed between them: the delay dialog's period is only the wait after a refresh, and a key or
+// a visit to another screen makes the gap shorter or longer. The first nonzero reading has
+// nothing to compare with and counts as no traffic; a reading less than kShortestRateWindowMs
+// after the last one keeps the rate shown before and waits for a longer window.
 void PaintFrameRate(const LabelEntry& label) {
     const uint32_t transmitted = Value32(SlotOf(kTransmitCt), 4);
-    if (PreviousTransmitCount == 0) PreviousTransmitCount = transmitted;
-    const uint32_t difference = transmitted - PreviousTransmitCount;
-    const uint32_t period = static_cast<uint32_t>(RefreshCount);
-    uint32_t rate = 0;
-    if (difference != 0 && period != 0) rate = difference * 100u / period;
-    PutValue(kCounter, static_cast<int32_t>(rate), label);
-    PreviousTransmitCount = transmitted;
+    const uint64_t now = platform::CurrentClock().NowMs();
+    if (PreviousTransmitCount == 0) {
+        PreviousTransmitCount = transmitted;
+        PreviousTransmitMs = now;
+        PreviousFrameRate = 0;
+    }
+    if (now >= PreviousTransmitMs + kShortestRateWindowMs) {
+        const uint64_t difference = transmitted - PreviousTransmitCount;
+        const uint64_t rate = difference * kMsPerSecond / (now - PreviousTransmitMs);
+        PreviousFrameRate = rate > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(rate);
+        PreviousTransmitCount = transmitted;
+        PreviousTransmitMs = now;
+    }
+    PutValue(kCounter, static_cast<int32_t>(PreviousFrameRate), label);
 }
 
 }  // namespace
+
+void ResetFrameRate() {
+    PreviousTransmitCount = 0;
+    PreviousTransmitMs = 0;
+    PreviousFrameRate = 0;
+}
 
 int PaintCompositeScreen() {
     if (FetchCycle() != 0) return -1;

@@ -2,7 +2,7 @@
 // station's first MAC.
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry CountersLabels[] = {
     {0, 1, 1, ":Poll Rate "},

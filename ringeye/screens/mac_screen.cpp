@@ -4,7 +4,7 @@
 
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry MacLabels[] = {
     {0, 1, 1, ":Poll Rate "},

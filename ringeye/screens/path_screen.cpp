@@ -4,7 +4,7 @@
 
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry PathLabels[] = {
     {0, 1, 1, ":Poll Rate "},
@@ -45,8 +45,8 @@ const char* const ConfigPathTexts[] = {"isolated", "local",        "secondary",
 
 const TextTable kTraceStatuses = MakeTextTable(TraceStatusTexts, "none");
 const TextTable kResourceTypes = MakeTextTable(ResourceTypeTexts, "None");
-// A path code without a text puts nothing, so the path column keeps its earlier text.
-const TextTable kConfigPaths = MakeTextTable(ConfigPathTexts, nullptr);
+// A path code without a text shows nothing: the path column stays blank.
+const TextTable kConfigPaths = MakeTextTable(ConfigPathTexts, "");
 
 constexpr const char* kTime = "%7.3f ms";
 constexpr uint32_t kTraceStatusBits = 0x000F;
@@ -103,14 +103,23 @@ uint32_t KeptBigEndian(int32_t at, int32_t width) {
     return number;
 }
 
+// Blanks a list row up to the end of the widest path text; the mark's cells are left to
+// PaintMoreMark. Every row is blanked before its entry is painted, so that no part of an earlier
+// entry (a longer type, path or index) stays, and a row that a shorter list no longer uses is
+// empty.
+void BlankListRow(const LabelEntry& row) {
+    const int32_t pathWidth =
+        WidestText(kConfigPaths.texts, kConfigPaths.count, kConfigPaths.fallback);
+    PutTextInWidth("", kPathColumn + pathWidth, kMoreColumn, row.row, ValueColumn(row));
+}
+
 void PaintListEntry(const LabelEntry& row, int32_t at) {
     const int32_t column = ValueColumn(row);
     PutAt(TextFor(kResourceTypes, KeptBigEndian(at, 4)), row.row, column, 0);
     std::snprintf(TextBuffer, sizeof TextBuffer, "%2d",
                   static_cast<int>(KeptBigEndian(at + kIndexAt, 2)));
     PutAt(TextBuffer, row.row, column + kIndexColumn, 0);
-    const char* path = TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2));
-    if (path) PutAt(path, row.row, column + kPathColumn, 0);
+    PutAt(TextFor(kConfigPaths, KeptBigEndian(at + kPathAt, 2)), row.row, column + kPathColumn, 0);
 }
 
 // Blanks where no entries are left out, so that a list that has become shorter wipes the mark.
@@ -129,9 +138,12 @@ void PaintConfigurationList() {
         (static_cast<int32_t>(PathConfiguration.length) - kListStart) / kEntryBytes;
     const int32_t whole = KeptBytes() > kListStart ? (KeptBytes() - kListStart) / kEntryBytes : 0;
     int32_t shown = 0;
-    while (shown < count && shown < whole && shown < kListRows) {
-        PaintListEntry(PathLabels[kFirstListEntry + shown], kListStart + shown * kEntryBytes);
-        ++shown;
+    for (int32_t row = 0; row < kListRows; ++row) {
+        BlankListRow(PathLabels[kFirstListEntry + row]);
+        if (row < count && row < whole) {
+            PaintListEntry(PathLabels[kFirstListEntry + row], kListStart + row * kEntryBytes);
+            ++shown;
+        }
     }
     PaintMoreMark(count - shown);
 }

@@ -5,7 +5,7 @@
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry PortLabels[] = {
     {0, 1, 1, ":Poll Rate "},
@@ -63,7 +63,8 @@ namespace {
 
 // Code 4 reads "None" here, unlike the "?" of the Composite screen's PortTypeLetters.
 const char* const PortTypeTexts[] = {"A", "B", "S", "M", "None"};
-const char* const PortPathTexts[] = {"Isolated", "Local", "Secondary", "Primary", "Concatenated"};
+const char* const PortPathTexts[] = {"Isolated", "Local",        "Secondary",
+                                     "Primary",  "Concatenated", "Thru"};
 const char* const PmdClassTexts[] = {"multimode",     "single-mode1", "single-mode2", "sonet",
                                      "lowcost fiber", "twisted pair", "unknown"};
 const char* const LineStateTexts[] = {"Quiet",  "Idle",    "Master", "Halt",
@@ -130,6 +131,8 @@ static_assert(ValidFieldTable(kPortFields, PortLabels),
 // blanks.
 constexpr size_t kTitleEntry = std::size(PortLabels) - 2;
 const char* const PortLetters[] = {"A", "B"};
+// A single-attachment station's one port is its S port, as the menu bar and My_Type say.
+const char* const kSinglePortLetter = "S";
 
 }  // namespace
 
@@ -139,6 +142,7 @@ int PaintPortScreen() {
     const int port = PortIndex == 1 ? 1 : 0;
     PaintFields(kPortFields, PortLabels, port);
     const LabelEntry& title = PortLabels[kTitleEntry];
-    PutAt(PortLetters[port], title.row, title.col, title.style);
+    const char* letter = port == 0 && PortCount == 1 ? kSinglePortLetter : PortLetters[port];
+    PutAt(letter, title.row, title.col, title.style);
     return 0;
 }

@@ -32,3 +32,6 @@ int PaintPathScreen();
 
 // The Composite screen's memory of the transmit counter, for its frames-per-second rate.
 extern uint32_t PreviousTransmitCount;
+// Forgets the last transmit reading, so that the next one starts the rate afresh (at start, and
+// when another adapter is chosen, whose counter has nothing to do with the last one).
+void ResetFrameRate();

@@ -4,7 +4,7 @@
 // second page.
 #include "ringeye/screens/screens.h"
 #include "ringeye/screens/value_fields.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 constexpr LabelEntry SmtLabels[] = {
     {0, 1, 1, ":Poll Rate "},

@@ -1,6 +1,7 @@
 #include "ringeye/screens/value_fields.h"
 
-#include "ringeye/smt_retrieval.h"
+#include "ringeye/monitor_state.h"
+#include "smtmib/smt_retrieval.h"
 
 const char* TextFor(const TextTable& table, uint32_t number) {
     return number < table.count ? table.texts[number] : table.fallback;
@@ -14,6 +15,25 @@ uint32_t LowestSetBit(uint32_t bits) {
         if (bits & (1u << bit)) return bit;
     }
     return 32;
+}
+
+// Cells from the label's value column to the next label on its row, or to the pad's end.
+int32_t RoomAfter(const LabelEntry* labels, const LabelEntry& label) {
+    const int32_t start = ValueColumn(label);
+    int32_t room = kPadColumns - start;
+    for (const LabelEntry* other = labels; other->text; ++other) {
+        if (other->row == label.row && other->col >= start && other->col - start < room) {
+            room = other->col - start;
+        }
+    }
+    return room;
+}
+
+// A text of `table`, wide enough to cover every other text of it.
+void PutTableText(const TextTable& table, uint32_t number, const LabelEntry* labels,
+                  const LabelEntry& label) {
+    PutTextInWidth(TextFor(table, number), WidestText(table.texts, table.count, table.fallback),
+                   RoomAfter(labels, label), label.row, ValueColumn(label));
 }
 
 }  // namespace
@@ -59,12 +79,12 @@ void PaintFields(const ValueField* fields, size_t count, const LabelEntry* label
                 PutFlag(field.mask ? number & field.mask : number, label);
                 break;
             case ValueShow::kText:
-                if (field.texts) PutText(TextFor(*field.texts, number), label);
+                if (field.texts) PutTableText(*field.texts, number, labels, label);
                 break;
             case ValueShow::kLowestBitText:
                 if (field.texts) {
                     const uint32_t bits = field.mask ? number & field.mask : number;
-                    PutText(TextFor(*field.texts, LowestSetBit(bits)), label);
+                    PutTableText(*field.texts, LowestSetBit(bits), labels, label);
                 }
                 break;
         }

@@ -26,9 +26,11 @@ enum class ValueShow {
     kNumber,  // PutValue with `format`
     kTime,    // PutTimeMs with `format`: an FDDI time in milliseconds
     kFlag,    // "True " when any bit of `mask` is set (mask 0: any bit), else "False"
-    kText,    // the text of `texts` for the number
+    // The text of `texts` for the number, padded with blanks to the widest text of the table
+    // (up to the next label on the row), so that it covers whatever text was there before.
+    kText,
     // The text of `texts` for the lowest bit of `mask` that is set (mask 0: any bit), bit 0
-    // naming text 0; the fallback when none is set.
+    // naming text 0; the fallback when none is set. Padded like kText.
     kLowestBitText,
 };
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 
 namespace {
 constexpr uint32_t kSmtGet = 0xA0286044, kDriverStats = 0xA0286004;

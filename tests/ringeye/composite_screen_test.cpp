@@ -238,9 +238,10 @@ TEST(CompositeScreen, FrameRateFollowsTheTransmitCounter) {
         {"first reading", {{0x12345678, "0x00000000"}, {0x12345678 + 250, "0x000000FA"}}},
         {"counter that stays 0, then starts",
          {{0, "0x00000000"}, {0, "0x00000000"}, {1000, "0x00000000"}, {1250, "0x000000FA"}}},
-        {"counter that falls", {{1000, "0x00000000"}, {1250, "0x000000FA"}, {1000, "0x028F5B2E"}}},
-        {"rise whose hundredfold passes 32 bits",
-         {{1, "0x00000000"}, {1 + 0x02000000, "0x02000000"}, {1 + 0x06000000, "0x0170A3D7"}}},
+        // A counter that falls has wrapped around.
+        {"counter that falls", {{1000, "0x00000000"}, {1250, "0x000000FA"}, {1000, "0xFFFFFF06"}}},
+        {"rise whose thousandfold passes 32 bits",
+         {{1, "0x00000000"}, {1 + 0x02000000, "0x02000000"}, {1 + 0x06000000, "0x04000000"}}},
     };
     for (const auto& c : cases) {
         const std::vector<std::string> shown = ShownRates(c.steps);

@@ -1,7 +1,7 @@
 // One refresh's requests and how their answers land in the slots.
 #include <gtest/gtest.h>
 
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 #include "tests/harness/monitor_harness.h"
 
 namespace {
@@ -74,13 +74,13 @@ TEST(FetchCycle, RefusesAStationOfAnotherVersion) {
         requestsInRefusedCycle = h.station.requests.size();
     });
     h.RunRingeye(1600);
-    // 81 characters: the last digit goes on at the start of the next row. The spinner covers
-    // the first cell.
+    // 81 characters from column 1, after the spinner: the last two go on at column 1 of the
+    // next row.
     std::string expected =
-        "|**Error***: ringeye73 incompatible with firmware. Try ringeye6. OpVersionId=000";
-    expected.resize(84, ' ');
-    EXPECT_EQ(message.substr(1), expected.substr(1));
-    EXPECT_EQ(overflow, "3" + std::string(83, ' '));
+        "***Error***: ringeye73 incompatible with firmware. Try ringeye6. OpVersionId=00";
+    expected.resize(83, ' ');
+    EXPECT_EQ(message.substr(1), expected);
+    EXPECT_EQ(overflow, " 03" + std::string(81, ' '));
     EXPECT_EQ(bar, " 1:Composite 2:SMT 3:MAC 4:Counters 5:Port-A 6:");
     EXPECT_EQ(portCount, 2u);
     EXPECT_EQ(requestsInRefusedCycle, 2u);

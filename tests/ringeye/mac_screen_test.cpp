@@ -184,25 +184,4 @@ TEST(MacScreen, ShowsEachValueEdgeInItsRowsOnly) {
     }
 }
 
-// Values are written over the previous refresh's cells without clearing them; only entering
-// the screen again erases the pad.
-TEST(MacScreen, AShorterTextLeavesTheTailUntilTheScreenIsEnteredAgain) {
-    MonitorHarness h;
-    SetMacFixture(h.station);
-    Rows shown;
-    h.KeyAt(100, '3');
-    h.At(200, [&] { shown.push_back(h.Row(21)); });
-    h.At(1500, [&] { h.station.SetObject(0x2017, 5); });
-    h.At(2600, [&] { shown.push_back(h.Row(21)); });
-    h.KeyAt(2700, '2');
-    h.KeyAt(2800, '3');
-    h.At(2900, [&] { shown.push_back(h.Row(21)); });
-    h.RunRingeye(3000);
-    EXPECT_EQ(shown, PaddedRows({
-                         "  CurrentPath : Concatenated",
-                         "  CurrentPath : Thruatenated",
-                         "  CurrentPath : Thru",
-                     }));
-}
-
 }  // namespace

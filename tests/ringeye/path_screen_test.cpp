@@ -150,30 +150,30 @@ TEST(PathScreen, ListsTheEntriesTheLengthHolds) {
     }
 }
 
-TEST(PathScreen, AShorterListLeavesItsOldRowsButNotTheMark) {
+TEST(PathScreen, AShorterListBlanksTheRowsAndTheMarkItNoLongerUses) {
     MonitorHarness h;
     h.station.FillHealthy(2);
     SetPathValues(h.station);
     SetConfiguration(h.station, kSevenEntries, 60);
     const PathView view = ShowPath(h, [&] { SetConfiguration(h.station, {kSevenEntries[0]}, 12); });
     const std::vector<std::string> listRows(view.changed.begin() + 4, view.changed.begin() + 9);
-    EXPECT_EQ(listRows, ListRows(5, nullptr));
+    EXPECT_EQ(listRows, ListRows(1, nullptr));
 }
 
-TEST(PathScreen, PathCodeWithoutATextKeepsTheEarlierText) {
+// A shorter type, a shorter index and a path code without a text leave nothing of the entry
+// shown before.
+TEST(PathScreen, AChangedEntryKeepsNothingOfTheEarlierOne) {
     MonitorHarness h;
     h.station.FillHealthy(2);
     SetPathValues(h.station);
-    SetConfiguration(h.station, {{2, 1, 4}}, 12);
-    const PathView view = ShowPath(h, [&] { SetConfiguration(h.station, {{4, 2, 6}}, 12); });
+    SetConfiguration(h.station, {{4, 300, 4}}, 12);
+    const PathView view = ShowPath(h, [&] { SetConfiguration(h.station, {{2, 2, 6}}, 12); });
     EXPECT_EQ(view.entered[4], Line({{2, "TraceStatus         : propogated"},
-                                     {40, "MAC"},
-                                     {48, " 1"},
-                                     {55, "concatenated"}}));
-    EXPECT_EQ(view.changed[4], Line({{2, "TraceStatus         : propogated"},
                                      {40, "PORT"},
-                                     {48, " 2"},
+                                     {48, "300"},
                                      {55, "concatenated"}}));
+    EXPECT_EQ(view.changed[4],
+              Line({{2, "TraceStatus         : propogated"}, {40, "MAC"}, {48, " 2"}}));
 }
 
 TEST(PathScreen, TraceStatusNamesItsLowestSetBit) {

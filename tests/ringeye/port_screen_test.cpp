@@ -14,9 +14,6 @@ namespace {
 
 using Bytes = FakeStation::Bytes;
 
-// The second page shows pad row r at screen row r - 17.
-constexpr int kSecondPageShift = 17;
-
 // Row 0 without its first cell, where the spinner turns.
 std::string TitleRow(const char* title) {
     return Line({{1, ":Poll Rate = 1000 MS"}, {35, title}}).substr(1);
@@ -190,7 +187,7 @@ TEST(PortScreen, ScreensFiveAndSixShowTheirOwnPort) {
     EXPECT_EQ(portB.Pad(), kPortBPad);
 }
 
-TEST(PortScreen, SingleAttachmentStationShowsItsSPortUnderTheLetterA) {
+TEST(PortScreen, SingleAttachmentStationShowsItsSPortUnderTheLetterS) {
     MonitorHarness h;
     h.station.FillHealthy(1);
     std::string title, myType;
@@ -204,7 +201,7 @@ TEST(PortScreen, SingleAttachmentStationShowsItsSPortUnderTheLetterA) {
     });
     h.RunRingeye(900);
     EXPECT_EQ(screen, 5);
-    EXPECT_EQ(title, TitleRow("A PORT Data"));
+    EXPECT_EQ(title, TitleRow("S PORT Data"));
     EXPECT_EQ(myType, Line({{2, "My_Type            : S"}, {41, "EB Error_Ct: 0x00000000"}}));
 }
 
@@ -286,7 +283,8 @@ TEST(PortScreen, ShowsEdgeValuesAndTheCodesAtTheEndsOfEveryTable) {
          {0, 0, 0, 0xFF},
          {{7, neighbor("NeighborType       : ?")}}},
         {"path 4", 0x4010, {0, 0, 0, 4}, {{14, Line({{2, "CurrentPath        : Concatenated"}})}}},
-        {"path 5", 0x4010, {0, 0, 0, 5}, {{14, Line({{2, "CurrentPath        : None"}})}}},
+        {"path 5", 0x4010, {0, 0, 0, 5}, {{14, Line({{2, "CurrentPath        : Thru"}})}}},
+        {"path 6", 0x4010, {0, 0, 0, 6}, {{14, Line({{2, "CurrentPath        : None"}})}}},
         {"PMD class 6", 0x4016, {0, 0, 0, 6}, {{25, pmdClass("PMD Class          : unknown")}}},
         {"PMD class 7", 0x4016, {0, 0, 0, 7}, {{25, pmdClass("PMD Class          : unspecified")}}},
         {"PMD class 9", 0x4016, {0, 0, 0, 9}, {{25, pmdClass("PMD Class          : unspecified")}}},
@@ -314,25 +312,6 @@ TEST(PortScreen, ShowsEdgeValuesAndTheCodesAtTheEndsOfEveryTable) {
         for (const auto& [row, shown] : c.shown)
             EXPECT_EQ(pad[row - 5], shown) << c.name;
     }
-}
-
-TEST(PortScreen, ShorterStateTextLeavesTheTailUntilTheScreenChanges) {
-    MonitorHarness h;
-    h.station.FillHealthy(2);
-    h.station.SetObject(0x403D, 1, 1);  // Connecting
-    std::string overwritten, afterScreenChange;
-    h.KeyAt(300, '5');
-    h.KeyAt(400, ' ');
-    h.At(1500, [&] { h.station.SetObject(0x403D, 3, 1); });  // Active
-    h.At(3500, [&] { overwritten = h.Row(23 - kSecondPageShift); });
-    h.KeyAt(3600, '4');
-    h.KeyAt(3800, '5');
-    h.At(4000, [&] { afterScreenChange = h.Row(23 - kSecondPageShift); });
-    h.RunRingeye(4100);
-    EXPECT_EQ(overwritten,
-              Line({{2, "Local              : False"}, {41, "Connect State      : Activeting"}}));
-    EXPECT_EQ(afterScreenChange,
-              Line({{2, "Local              : False"}, {41, "Connect State      : Active"}}));
 }
 
 }  // namespace

@@ -245,28 +245,4 @@ TEST(SmtScreen, MibOperationGroupShowsZerosBeforeAnyFill) {
     EXPECT_EQ(pages.first, Replaced(Replaced(kFixtureFirstPage, 7, {kNoPortsRow}), 17, zeros));
 }
 
-// Values are written over the previous refresh's cells without clearing them; only entering
-// the screen again erases the pad.
-TEST(SmtScreen, AShorterTextLeavesTheTailUntilTheScreenIsEnteredAgain) {
-    MonitorHarness h;
-    SetSmtFixture(h.station);
-    h.station.SetSmt(0x102B, 2);
-    Rows shown;
-    h.KeyAt(100, '2');
-    h.At(200, [&] { shown.push_back(h.Row(12)); });
-    h.At(1500, [&] { h.station.SetSmt(0x102B, 1); });
-    h.At(2600, [&] { shown.push_back(h.Row(12)); });
-    h.KeyAt(2700, '3');
-    h.KeyAt(2800, '2');
-    h.At(2900, [&] { shown.push_back(h.Row(12)); });
-    h.RunRingeye(3000);
-    EXPECT_EQ(
-        shown,
-        PaddedRows({
-            "  Local          : True                  HoldState             : Holding On Prim",
-            "  Local          : True                  HoldState             : Noneing On Prim",
-            "  Local          : True                  HoldState             : None",
-        }));
-}
-
 }  // namespace

@@ -77,9 +77,7 @@ const std::vector<MonitorView>& Monitors() {
     static const std::vector<MonitorView> monitors = {
         {"ringeye", [](FaultyRun& run, uint64_t end) { return run.h.RunRingeye(end); },
          [](int instance, const char* code) {
-             // Column 0 of the pad's row 0 is covered by the spinner.
-             return code ? RequestFailure("", instance, code).substr(1)
-                         : std::string(kOpenFailure).substr(1);
+             return code ? RequestFailure("", instance, code) : std::string(kOpenFailure);
          },
          0, [](FaultyRun& run) { return run.h.Cells(1, 19, 14); }, "0800 3E12 3456", "8"},
         {"Tallyer", [](FaultyRun& run, uint64_t end) { return run.h.RunTallyer(end); },

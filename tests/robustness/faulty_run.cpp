@@ -7,7 +7,7 @@
 #include "common/device_channel.h"
 #include "platform/win32/in_process_device.h"
 #include "platform/win32/socket_transport.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace {
 

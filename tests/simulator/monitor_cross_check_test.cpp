@@ -8,7 +8,7 @@
 
 #include "platform/win32/in_process_device.h"
 #include "ringeye/layout.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 #include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
 
@@ -209,7 +209,7 @@ TEST(MonitorReadsSimulator, AnInstanceNotServedIsRefused) {
     run.harness.KeysAt(310, "1\n");
     run.harness.At(500, [&] { message = run.harness.Cells(0, 1, 50); });  // column 0: spinner
     run.harness.RunRingeye(600);
-    EXPECT_EQ(message, "OCTL Failed for DevInstance 1, GetLastError = 1f  ");
+    EXPECT_EQ(message, "IOCTL Failed for DevInstance 1, GetLastError = 1f ");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/wire/device_wire.h"
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 #include "simulator/refusal_codes.h"
 #include "simulator/station_driver.h"
 #include "simulator/statistics_record.h"

@@ -2,7 +2,7 @@
 // of a healthy dual or single attachment station, in the bytes the screens read it from.
 #include <gtest/gtest.h>
 
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 #include "simulator/attribute_encoding.h"
 #include "tests/simulator/station_probe.h"
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 #include "simulator/attribute_encoding.h"
 #include "tests/simulator/station_probe.h"
 

@@ -14,8 +14,8 @@
 #include "common/device_channel.h"
 #include "platform/win32/device_path.h"
 #include "platform/wire/device_wire.h"
-#include "ringeye/fetch_list.h"
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/fetch_list.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace load {
 namespace {

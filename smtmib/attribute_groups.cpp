@@ -1,4 +1,4 @@
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Reading the station's SMT 7.3 management information base. Every refresh runs FetchCycle,
 // which asks the driver for one attribute group per request and leaves every answer record,
-// still big-endian, in a fixed ParamSlot. The screens read their values from these slots only.
+// still big-endian, in a fixed ParamSlot. Readers (the monitor's screens, the SNMP agent) take
+// their values from these slots only.
 #pragma once
 
 #include <cstddef>
@@ -51,12 +52,26 @@ struct FetchRequest {
     uint32_t size;   // bytes of slots the answer may fill: its record bound is size / 36
 };
 
+// What a program does where the fetch cycle stops: the monitor paints, the agent records. A
+// null member is skipped.
+struct FetchHooks {
+    // The station runs another SMT version than the one the slots are laid out for.
+    void (*versionRefused)(uint32_t opVersionId);
+    // Asked before every request after the first; false abandons the rest of the cycle.
+    bool (*continueCycle)();
+};
+
+// Selects the program's hooks; each program sets them once at start-up.
+void SetFetchHooks(const FetchHooks* hooks);
+
 // Asks the driver for `code` on resource `index` and unpacks the answer into `destination`.
-// Returns 0 when the driver answered, -1 when the request failed (its report is painted).
+// Returns 0 when the driver answered, -1 when the request failed (the device channel's profile
+// has reported it).
 int SmtGet(uint32_t code, SlotSpan destination, uint32_t index, uint32_t size);
 
 // One refresh's worth of requests: the MAC configuration, the version gate, the port count,
-// then the fetch list. Returns 0, or -1 at the first failure (its message is painted).
+// then the fetch list. Returns 0, or -1 at the first failure (reported through the channel's
+// profile or the hooks) or when continueCycle abandoned the cycle.
 int FetchCycle();
 
 // The slot that holds parameter `type` of port `port` (0 or 1; ignored for non-PORT types), as

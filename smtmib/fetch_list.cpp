@@ -1,8 +1,8 @@
-#include "ringeye/fetch_list.h"
+#include "smtmib/fetch_list.h"
 
 #include <cstring>
 
-#include "ringeye/attribute_groups.h"
+#include "smtmib/attribute_groups.h"
 
 namespace {
 

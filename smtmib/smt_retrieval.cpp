@@ -1,18 +1,17 @@
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/device_channel.h"
-#include "ringeye/attribute_groups.h"
-#include "ringeye/fetch_list.h"
-#include "ringeye/layout.h"
-#include "ringeye/monitor_state.h"
+#include "smtmib/attribute_groups.h"
+#include "smtmib/fetch_list.h"
 
 uint32_t PortCount = 0;
 PathConfigurationStore PathConfiguration;
 
 namespace {
+
+const FetchHooks* activeHooks = nullptr;
 
 // The answer area of the last request, copied out of the request buffer and unpacked from here.
 uint8_t AnswerCopy[kAnswerAreaSize];
@@ -116,16 +115,14 @@ int SmtGet(uint32_t code, SlotSpan destination, uint32_t index, uint32_t size) {
     return 0;
 }
 
+void SetFetchHooks(const FetchHooks* hooks) {
+    activeHooks = hooks;
+}
+
 namespace {
 
-void ShowVersionRefusal(uint32_t version) {
-    std::snprintf(TextBuffer, sizeof TextBuffer,
-                  "***Error***: ringeye73 incompatible with firmware. Try ringeye6. "
-                  "OpVersionId=%04X\n",
-                  version);
-    vtErase(TargetWindow);
-    PutMessage(TextBuffer);
-    DrawMenuBars();
+bool ContinueCycle() {
+    return !activeHooks || !activeHooks->continueCycle || activeHooks->continueCycle();
 }
 
 }  // namespace
@@ -136,17 +133,20 @@ int FetchCycle() {
     if (SmtGet(macConfig.code, macConfig.destination, macConfig.index, macConfig.size) != 0) {
         return -1;
     }
+    if (!ContinueCycle()) return -1;
     if (SmtGet(kOpVersionIdType, OpVersionIdSpan(), 0, sizeof(ParamSlot)) != 0) return -1;
     const uint32_t version = OpVersionIdSlot().value[3];
     if (version != kRequiredOpVersion) {
-        ShowVersionRefusal(version);
+        if (activeHooks && activeHooks->versionRefused) activeHooks->versionRefused(version);
         return -1;
     }
+    if (!ContinueCycle()) return -1;
     if (SmtGet(kNonMasterCtType, NonMasterCtSpan(), 0, sizeof(ParamSlot)) != 0) return -1;
     PortCount = NonMasterCtSlot().value[3];
 
     for (const FetchRequest* entry = FetchList; entry->code != 0; ++entry) {
         if (entry->index > PortCount) continue;
+        if (!ContinueCycle()) return -1;
         if (SmtGet(entry->code, entry->destination, entry->index, entry->size) != 0) return -1;
     }
     return 0;

@@ -1,7 +1,7 @@
 // The requests of one refresh and the slots they fill.
 #pragma once
 
-#include "ringeye/smt_retrieval.h"
+#include "smtmib/smt_retrieval.h"
 
 // 23 requests in order, ending with an entry whose code is 0. Entries with a resource index
 // above PortCount are skipped by the fetch cycle.
