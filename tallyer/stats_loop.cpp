@@ -48,6 +48,21 @@ void DrawSpinner() {
     SpinnerPosition = (SpinnerPosition + 1) % 4;
 }
 
+enum class KeyAction { kNone, kRefresh, kDialog, kExit };
+
+// Reads every key that arrived since the last refresh, which against a slow driver may be many:
+// keys that each ask for a refresh make one, and an Esc or "0" among them ends the program at
+// once. The dialog key stops the reading; the keys after it are the dialog's.
+KeyAction TakeWaitingKeys() {
+    KeyAction action = KeyAction::kNone;
+    for (int key = vtGetKey(MainWindow); key != 0; key = vtGetKey(MainWindow)) {
+        if (key == '0' || key == kEscKey) return KeyAction::kExit;
+        if (key == '1') return KeyAction::kDialog;
+        action = KeyAction::kRefresh;
+    }
+    return action;
+}
+
 void StatsLoop() {
     vtStartInput();
     MainWindow->WindowOptions |= kVtNoWait;
@@ -56,10 +71,10 @@ void StatsLoop() {
         TallyerRefresh();
         // A key ends the wait at once; without one the next request goes out a second later.
         vtWaitKey(MainWindow, kRefreshMs);
-        const int key = vtGetKey(MainWindow);
-        if (key == '0' || key == kEscKey) return;
-        if (key == 0) continue;
-        if (key == '1') DevInstanceDialog(MainWindow);
+        const KeyAction action = TakeWaitingKeys();
+        if (action == KeyAction::kExit) return;
+        if (action == KeyAction::kNone) continue;
+        if (action == KeyAction::kDialog) DevInstanceDialog(MainWindow);
         vtRefresh(MainWindow);
         vtUpdate();
     }

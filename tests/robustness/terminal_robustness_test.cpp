@@ -6,14 +6,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "tests/harness/fake_station.h"
 #include "tests/robustness/tmux_session.h"
+#include "tests/support/slow_handler.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -53,20 +56,24 @@ const Monitor kTallyer = {"Tallyer",
 constexpr char kSizeNotice[] = "Terminal too small: 80 x 24 needed";
 
 // A healthy dual-attachment station served on the device socket of this test's runtime
-// directory, for monitors started in tmux.
+// directory, for monitors started in tmux; it may take `replyMs` for every reply.
 class StillStation {
   public:
-    StillStation() {
+    explicit StillStation(int replyMs = 0)
+        : slow_(station_,
+                [replyMs] { std::this_thread::sleep_for(std::chrono::milliseconds(replyMs)); }) {
         station_.FillHealthy(2);
         for (uint32_t word = 0; word < 37; ++word)
             station_.stats[word] = 1000 * word + 7;
-        driver_ = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &station_);
+        driver_ = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &slow_);
     }
     const std::string& RuntimeDir() const { return runtimeDir_.Path(); }
+    int Requests() const { return slow_.Requests(); }
 
   private:
     test_support::TempRuntimeDir runtimeDir_;
     FakeStation station_;
+    test_support::SlowHandler slow_;
     std::unique_ptr<test_support::ScriptedSocketDriver> driver_;
 };
 
@@ -170,6 +177,25 @@ INSTANTIATE_TEST_SUITE_P(BothMonitors, TerminationSignal,
                          [](const testing::TestParamInfo<SignalCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// Against a slow driver a cycle of ringeye's lasts many replies; the signal is taken between two
+// of them. Counted in requests, not in time: at most the one under way when it came is finished.
+TEST(TerminationSignalMidCycle, EndsTheProgramBeforeTheNextRequest) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    StillStation station(300);
+    TmuxSession tmux(kRingeye.program, station.RuntimeDir(), 84, 26);
+    const int pid = tmux.ProgramPid();
+    ASSERT_GT(pid, 1);
+    for (int wait = 0; wait < 12000 && station.Requests() < 3; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int requestsAtSignal = station.Requests();
+    ASSERT_GE(requestsAtSignal, 3);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    Pane pane = tmux.WaitFor(
+        [](const Pane& p) { return Joined(p).find("program ended 143") != std::string::npos; });
+    EXPECT_NE(Joined(pane).find("program ended 143"), std::string::npos) << Joined(pane);
+    EXPECT_LE(station.Requests(), requestsAtSignal + 1);
+}
 
 class OddTerminal : public testing::TestWithParam<const Monitor*> {};
 
