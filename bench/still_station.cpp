@@ -2,7 +2,11 @@
 // served on \\.\qd4682 until SIGINT or SIGTERM. With it, a refresh changes nothing on the screen
 // but the spinner, which is what the terminal-output figure of bench/run measures.
 //
-//   still_station [--verbose]   (--verbose: one line per request on stderr)
+//   still_station [--verbose] [--toggle]
+//     --verbose: one line per request on stderr
+//     --toggle:  one error counter rises at every second refresh, so its value toggles between
+//                trouble and not at every refresh (the MAC's Error-Ct for ringeye's first
+//                screen, the transmit error total for Tallyer)
 #include <signal.h>
 
 #include <cstdio>
@@ -15,13 +19,14 @@ namespace {
 
 class LoggedStation : public FakeStation {
   public:
-    explicit LoggedStation(bool verbose) : verbose_(verbose) {
+    LoggedStation(bool verbose, bool toggle) : verbose_(verbose), toggle_(toggle) {
         FillHealthy(2);
         for (uint32_t word = 0; word < 37; ++word)
             stats[word] = 1234567 * word;
     }
     uint32_t Serve(uint32_t controlCode, const uint8_t* input, uint32_t inputLength,
                    uint8_t* output, uint32_t outputLength, uint32_t* answerLength) override {
+        if (toggle_) ToggleOnceARefresh(controlCode, input, inputLength);
         const uint32_t status =
             FakeStation::Serve(controlCode, input, inputLength, output, outputLength, answerLength);
         requests.clear();  // the station runs for as long as it is measured
@@ -31,20 +36,44 @@ class LoggedStation : public FakeStation {
     }
 
   private:
+    // ringeye asks for the MAC counter group once per refresh of its first screen, Tallyer for
+    // the statistics record once per refresh.
+    void ToggleOnceARefresh(uint32_t controlCode, const uint8_t* input, uint32_t inputLength) {
+        constexpr uint32_t kSmtGet = 0xA0286044, kMacCounters = 0x2046, kErrorCt = 0x2051;
+        constexpr size_t kTransmitErrors = 20;
+        uint32_t code = 0;
+        if (inputLength >= 8) std::memcpy(&code, input + 4, sizeof code);
+        const bool smtRefresh = controlCode == kSmtGet && code == kMacCounters;
+        if (!smtRefresh && controlCode == kSmtGet) return;
+        if (++refreshes_ % 2 != 0) return;
+        ++errors_;
+        if (smtRefresh)
+            SetObject(kErrorCt, errors_);
+        else
+            ++stats[kTransmitErrors];
+    }
+
     bool verbose_;
+    bool toggle_;
+    uint32_t refreshes_ = 0;
+    uint32_t errors_ = 0;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool verbose = argc > 1 && std::strcmp(argv[1], "--verbose") == 0;
+    bool verbose = false, toggle = false;
+    for (int i = 1; i < argc; ++i) {
+        verbose = verbose || std::strcmp(argv[i], "--verbose") == 0;
+        toggle = toggle || std::strcmp(argv[i], "--toggle") == 0;
+    }
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
     sigaddset(&stop, SIGTERM);
     // Blocked before the driver's thread starts, so that only sigwait below takes them.
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);
-    LoggedStation station(verbose);
+    LoggedStation station(verbose, toggle);
     test_support::ScriptedSocketDriver driver("qd4682", &station);
     std::printf("still_station: serving at %s\n", driver.SocketPath().c_str());
     std::fflush(stdout);

@@ -23,6 +23,16 @@ void ShowFailure(ChannelFailure failure, DWORD error) {
     activeProfile->showFailure(message, failure);
 }
 
+// Whether the driver's byte count covers what the program reads from its answer. A count above
+// the buffer is as wrong as one below what is needed.
+bool AnswerWhole(const void* buffer, DWORD length, DWORD answered) {
+    if (answered > length) return false;
+    if (!activeProfile) return true;
+    if (answered < activeProfile->answerMinimum) return false;
+    return !activeProfile->answerLength ||
+           answered >= activeProfile->answerLength(static_cast<const uint8_t*>(buffer), answered);
+}
+
 }  // namespace
 
 void SetChannelProfile(const ChannelProfile* profile) {
@@ -46,12 +56,13 @@ int DeviceRequest(DWORD controlCode, void* buffer) {
         static_cast<uint32_t*>(buffer)[0] = static_cast<uint32_t>(DeviceInstance);
     }
     DWORD answered = 0;
-    if (calls.deviceIoControl(device, controlCode, buffer, length, buffer, length, &answered,
-                              nullptr)) {
+    const BOOL served = calls.deviceIoControl(device, controlCode, buffer, length, buffer, length,
+                                              &answered, nullptr);
+    if (served && AnswerWhole(buffer, length, answered)) {
         calls.closeHandle(device);
         return 0;
     }
-    const DWORD error = calls.getLastError();
+    const DWORD error = served ? ERROR_INVALID_DATA : calls.getLastError();
     ShowFailure(ChannelFailure::kRequest, error);
     calls.closeHandle(device);
     return -1;

@@ -27,6 +27,12 @@ struct ChannelProfile {
     const char* requestFailureFormat;  // printf format taking DeviceInstance and the error code
     // Paints the formatted failure message where the program shows failures.
     void (*showFailure)(const char* message, ChannelFailure failure);
+    // The answer bytes the program goes on to read: at least `answerMinimum`, and, when
+    // `answerLength` is set, what it finds declared in the answer itself (given the buffer and
+    // the byte count the driver reported). A shorter answer fails the request with
+    // ERROR_INVALID_DATA, since the bytes past it would be stale or never written.
+    DWORD answerMinimum;
+    DWORD (*answerLength)(const uint8_t* buffer, DWORD answered);
 };
 
 // Selects the program's profile; each program sets it once at start-up.
@@ -36,6 +42,6 @@ void SetChannelProfile(const ChannelProfile* profile);
 void InitDevicePath();
 
 // Opens the device, sends `controlCode` with `buffer` (of the profile's length) as input and
-// output, closes the device. Returns 0 when the driver served the request; otherwise paints the
-// failure report and returns -1. The device handle is closed on every path.
+// output, closes the device. Returns 0 when the driver served the request with a whole answer;
+// otherwise paints the failure report and returns -1. The device handle is closed on every path.
 int DeviceRequest(DWORD controlCode, void* buffer);

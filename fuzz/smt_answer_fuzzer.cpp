@@ -14,6 +14,7 @@
 #include "common/device_channel.h"
 #include "platform/win32/in_process_device.h"
 #include "smtmib/attribute_groups.h"
+#include "smtmib/smt_answer_length.h"
 #include "smtmib/smt_retrieval.h"
 
 namespace {
@@ -40,8 +41,9 @@ void NoReport(const char*, ChannelFailure) {
     std::abort();
 }
 
-const ChannelProfile kProfile = {kSmtRequestSize, false, "open failed", "request failed %d %x",
-                                 NoReport};
+const ChannelProfile kProfile = {kSmtRequestSize,        false,    "open failed",
+                                 "request failed %d %x", NoReport, kAnswerAreaOffset,
+                                 SmtAnswerLength};
 
 uint32_t TakeWord(const uint8_t*& data, size_t& size) {
     uint32_t word = 0;

@@ -13,6 +13,8 @@
 #include "ringeye/ringeye_main.h"
 #include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
+#include "smtmib/smt_answer_length.h"
 #include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
@@ -55,6 +57,8 @@ const ChannelProfile kRingeyeChannel = {
     "***Error***: Cannot detect 4682 device\n",
     "IOCTL Failed for DevInstance %d, GetLastError = %x\n",
     ShowRequestFailure,
+    kAnswerAreaOffset,  // the header words, then the records they carry
+    SmtAnswerLength,
 };
 
 // Zeroes the process-wide state, as a fresh process has it, so that tests can run the entry
@@ -68,6 +72,7 @@ void ResetState() {
     PortIndex = 0;
     ResetFrameRate();
     ResetRepaintState();
+    ForgetTroubleHistory();
     SpinnerPhase = 1;
     CycleAbandoned = false;
 }

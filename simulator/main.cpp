@@ -3,7 +3,9 @@
 #include <signal.h>
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -48,7 +50,10 @@ std::string HelpFooter() {
         text += line + std::string(refusal.when) + "\n";
     }
     text += "\nThe socket is $XDG_RUNTIME_DIR/" + std::string(kDeviceName) +
-            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID.";
+            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID/" +
+            kDeviceName +
+            ",\nin a directory made with mode 0700 that must belong to this user and "
+            "admit nobody else.";
     return text;
 }
 
@@ -99,10 +104,20 @@ int main(int argc, char** argv) {
     InstallSignalHandlers();
 
     platform::SocketPath path;
-    if (!platform::DeviceSocketPath(kDeviceName, path)) {
-        std::fprintf(stderr, "qd4682sim: the socket path of %s does not fit a socket address\n",
-                     kDeviceName);
-        return 1;
+    switch (platform::PrepareDeviceSocket(kDeviceName, path)) {
+        case platform::Place::kSafe:
+            break;
+        case platform::Place::kAbsent:
+            std::fprintf(stderr, "qd4682sim: the socket path of %s does not fit a socket address\n",
+                         kDeviceName);
+            return 1;
+        case platform::Place::kUnsafe:
+            // Somebody else may have made the directory to catch the monitors' requests.
+            std::fprintf(stderr, "qd4682sim: not serving at %s: %s\n", path,
+                         errno != 0 ? std::strerror(errno)
+                                    : "its directory is not this user's own with mode 0700 (a "
+                                      "symlink, another owner or open to others)");
+            return 1;
     }
     std::string message;
     if (server.Start(path, &message) != sim::StartResult::kServing) {
@@ -117,5 +132,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     server.Run();
     runningServer = nullptr;
+    server.Close();
+    platform::RemoveDeviceSocketDirectory(kDeviceName);
     return 0;
 }

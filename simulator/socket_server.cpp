@@ -14,14 +14,18 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kErrorGenFailure = 0x1F;
-constexpr int kListenBacklog = 32;
+// Room for many clients arriving at once while the server makes room for them.
+constexpr int kListenBacklog = 128;
 // Poll at least this often, so a stop request is never missed for long.
 constexpr int kLongestPollMs = 1000;
 constexpr uint64_t kAcceptPauseMs = 100;
-// With every connection in use, how long a connection must have been quiet before a new client
-// may take its place, and how long new clients wait in the backlog when none has.
-constexpr uint64_t kQuietBeforeReplacedMs = 10;
+// With every connection in use, how long a connection must have waited on its client before a
+// new client may take its place (time enough for a fresh client's request to arrive), and how
+// long new clients wait in the backlog when none has.
+constexpr uint64_t kWaitBeforeReplacedMs = 10;
 constexpr uint64_t kFullPauseMs = 2;
+// A descriptor shortage not seen again for this long is over.
+constexpr uint64_t kShortageOverAfterMs = 10000;
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -76,10 +80,7 @@ SocketServer::SocketServer(wire::DeviceHandler& handler, platform::Clock& clock,
 }
 
 SocketServer::~SocketServer() {
-    for (Connection& c : connections_) {
-        if (c.fd >= 0) close(c.fd);
-    }
-    RemoveSocket();
+    Close();
     if (wakeRead_ >= 0) close(wakeRead_);
     if (wakeWrite_ >= 0) close(wakeWrite_);
 }
@@ -149,6 +150,14 @@ StartResult SocketServer::Start(const std::string& path, std::string* message) {
     socketDevice_ = st.st_dev;
     socketInode_ = st.st_ino;
     return StartResult::kServing;
+}
+
+void SocketServer::Close() {
+    for (Connection& c : connections_) {
+        if (c.fd >= 0) close(c.fd);
+        c.fd = -1;
+    }
+    RemoveSocket();
 }
 
 // Removes the socket file only if it is still the one this server made.
@@ -223,8 +232,8 @@ void SocketServer::AcceptClients() {
     for (;;) {
         Connection* slot = ConnectionForNewClient();
         if (slot == nullptr) {
-            // Every connection is busy or only just made: the newcomer waits in the backlog
-            // until one frees up, rather than cutting off a client in the middle of its request.
+            // Every connection was only just made or served: the newcomer waits in the backlog
+            // for a moment rather than cut off a client that is about to be answered.
             acceptPausedUntilMs_ = clock_.NowMs() + kFullPauseMs;
             return;
         }
@@ -234,40 +243,84 @@ void SocketServer::AcceptClients() {
             continue;
         }
         const int error = errno;
-        if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
-            // The waiting client stays in the backlog; try again a little later rather than
-            // spin on a listening socket that stays readable.
-            acceptPausedUntilMs_ = clock_.NowMs() + kAcceptPauseMs;
-            if (log_ != nullptr) {
-                std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
+        if (error == EINTR || error == ECONNABORTED) continue;
+        if (error == EAGAIN || error == EWOULDBLOCK) return;
+        uint64_t pauseMs = kAcceptPauseMs;
+        if (error == EMFILE || error == ENFILE) {
+            NoteDescriptorShortage(error);
+            Connection* victim = LongestWaiting();
+            if (victim != nullptr) {
+                Close(*victim, "out of descriptors; this one waited longest");
+                continue;
             }
+            // Connections only just made: one of them may give way in a moment.
+            if (OpenConnections() > 0) pauseMs = kWaitBeforeReplacedMs;
+        }
+        // The waiting client stays in the backlog; try again a little later rather than spin on
+        // a listening socket that stays readable.
+        acceptPausedUntilMs_ = clock_.NowMs() + pauseMs;
+        if (log_ != nullptr && error != EMFILE && error != ENFILE) {
+            std::fprintf(log_, "qd4682sim: accept: %s\n", std::strerror(error));
         }
         return;
     }
 }
 
-// A free connection; when there is none, clients that hung up or sent a request since the last
-// poll are dealt with first, and then the connection quiet longest is given up, provided that
-// it has nothing going on and has been quiet for a while. nullptr when no connection qualifies.
+size_t SocketServer::OpenConnections() const {
+    size_t open = 0;
+    for (const Connection& c : connections_)
+        open += c.fd >= 0 ? 1 : 0;
+    return open;
+}
+
+// Running out of descriptors is worth a line even when the server is not verbose, but only one
+// for each episode, however long it lasts: a shortage that comes back before a quiet while has
+// passed is the same one.
+void SocketServer::NoteDescriptorShortage(int error) {
+    const uint64_t now = clock_.NowMs();
+    const bool newEpisode = !outOfDescriptors_ || now - lastShortageMs_ >= kShortageOverAfterMs;
+    outOfDescriptors_ = true;
+    lastShortageMs_ = now;
+    if (!newEpisode) return;
+    std::fprintf(stderr,
+                 "qd4682sim: accept: %s; closing the connections that waited longest to make "
+                 "room\n",
+                 std::strerror(error));
+}
+
+// A free connection; when there is none, clients that hung up or sent more since the last poll
+// are dealt with first, and then the connection that has waited on its client longest gives way.
+// nullptr when no connection qualifies.
 SocketServer::Connection* SocketServer::ConnectionForNewClient() {
     for (Connection& c : connections_) {
         if (c.fd < 0) return &c;
     }
-    const uint64_t now = clock_.NowMs();
-    Connection* quietest = nullptr;
     for (Connection& c : connections_) {
-        if (Busy(c)) continue;
+        if (c.replying) continue;
         pollfd pending{c.fd, POLLIN, 0};
         if (poll(&pending, 1, 0) > 0) {
             ReadRequest(c);
             if (c.fd < 0) return &c;
-            continue;
         }
-        if (now - c.lastProgressMs < kQuietBeforeReplacedMs) continue;
-        if (quietest == nullptr || c.lastActivity < quietest->lastActivity) quietest = &c;
     }
-    if (quietest != nullptr) Close(*quietest, "too many clients; this one was quiet longest");
-    return quietest;
+    Connection* victim = LongestWaiting();
+    if (victim == nullptr) return nullptr;
+    Close(*victim, victim->replying          ? "too many clients; this one does not take its reply"
+                   : victim->requestFill > 0 ? "too many clients; this one is slowest to send"
+                                             : "too many clients; this one was idle longest");
+    return victim;
+}
+
+// The connection that has waited on its client longest, idle or in the middle of a request or
+// reply, provided it has waited long enough for a fresh client to have sent its request.
+SocketServer::Connection* SocketServer::LongestWaiting() {
+    const uint64_t now = clock_.NowMs();
+    Connection* longest = nullptr;
+    for (Connection& c : connections_) {
+        if (c.fd < 0 || now - c.waitingSinceMs < kWaitBeforeReplacedMs) continue;
+        if (longest == nullptr || c.waitingSerial < longest->waitingSerial) longest = &c;
+    }
+    return longest;
 }
 
 void SocketServer::Admit(Connection& slot, int fd) {
@@ -275,12 +328,13 @@ void SocketServer::Admit(Connection& slot, int fd) {
     slot.replying = false;
     slot.headerRead = false;
     slot.requestFill = 0;
-    NoteProgress(slot);
+    StartWaiting(slot, false);
 }
 
-void SocketServer::NoteProgress(Connection& c) {
-    c.lastProgressMs = clock_.NowMs();
-    c.lastActivity = ++activitySerial_;
+void SocketServer::StartWaiting(Connection& c, bool withDeadline) {
+    c.waitingSinceMs = clock_.NowMs();
+    c.waitingSerial = ++waitingSerial_;
+    c.deadlineMs = withDeadline ? c.waitingSinceMs + limits_.stallTimeoutMs : 0;
 }
 
 void SocketServer::ReadRequest(Connection& c) {
@@ -299,8 +353,9 @@ void SocketServer::ReadRequest(Connection& c) {
             Close(c, "receive failed");
             return;
         }
+        // The time limit runs from the first byte and is not renewed by those that follow.
+        if (c.requestFill == 0) StartWaiting(c, true);
         c.requestFill += static_cast<size_t>(n);
-        NoteProgress(c);
         if (!c.headerRead && c.requestFill == wire::kHeaderSize) {
             if (!wire::DecodeRequestHeader(c.request.data(), &c.header)) {
                 Close(c, "a request length above 65536");
@@ -326,6 +381,7 @@ void SocketServer::ServeRequest(Connection& c) {
     c.replying = true;
     c.headerRead = false;
     c.requestFill = 0;
+    StartWaiting(c, true);
     SendReply(c);
 }
 
@@ -339,15 +395,15 @@ void SocketServer::SendReply(Connection& c) {
             return;
         }
         c.replySent += static_cast<size_t>(n);
-        NoteProgress(c);
     }
     c.replying = false;
+    StartWaiting(c, false);
 }
 
 void SocketServer::CloseStalled() {
     const uint64_t now = clock_.NowMs();
     for (Connection& c : connections_) {
-        if (c.fd >= 0 && Busy(c) && now - c.lastProgressMs >= limits_.stallTimeoutMs) {
+        if (c.fd >= 0 && Busy(c) && now >= c.deadlineMs) {
             Close(c, c.replying ? "the client does not take its reply" : "a half-sent request");
         }
     }
@@ -361,8 +417,7 @@ int SocketServer::PollTimeoutMs() const {
     }
     for (const Connection& c : connections_) {
         if (c.fd < 0 || !Busy(c)) continue;
-        const uint64_t deadline = c.lastProgressMs + limits_.stallTimeoutMs;
-        const uint64_t left = deadline > now ? deadline - now : 0;
+        const uint64_t left = c.deadlineMs > now ? c.deadlineMs - now : 0;
         if (left < timeout) timeout = left;
     }
     return static_cast<int>(timeout);

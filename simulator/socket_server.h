@@ -2,9 +2,12 @@
 // connection carrying requests in turn (control code, input length, output length, input;
 // answered by status, count, answer). Every connection has fixed buffers for the largest
 // request and reply, allocated when the server is made, so what clients send never grows the
-// server's memory. A connection that breaks the protocol (a length above the limit) is closed;
-// one that stops half way through a request, or does not take its reply, is closed after a
-// stall timeout; while one client stalls, the others are served.
+// server's memory. A connection that breaks the protocol (a length above the limit) is closed,
+// and so is one whose request is not whole within the stall timeout of its first byte or whose
+// reply is not taken within the stall timeout, however many bytes trickle meanwhile. When every
+// connection is taken, or the process is out of descriptors, a new client takes the place of
+// the connection that has been waiting on its client longest, so slow or idle clients can
+// never lock the others out.
 #pragma once
 
 #include <sys/types.h>
@@ -23,10 +26,11 @@
 namespace sim {
 
 struct ServerLimits {
-    // Beyond this, a new client replaces the connection idle longest, once one has been idle for
-    // a while; until then it waits in the listening socket's backlog.
+    // Beyond this, a new client replaces the connection that has waited on its client longest,
+    // once one has waited a little; until then it waits in the listening socket's backlog.
     size_t maxConnections = 16;
-    uint32_t stallTimeoutMs = 2000;  // a half-sent request or an untaken reply
+    // The time a request has to arrive whole from its first byte, and a reply to be taken.
+    uint32_t stallTimeoutMs = 2000;
 };
 
 enum class StartResult {
@@ -57,6 +61,8 @@ class SocketServer {
     void Run();
     // Ends Run soon; safe to call from a signal handler or another thread.
     void RequestStop();
+    // After Run: closes every connection and removes the socket, as the destructor does.
+    void Close();
 
   private:
     struct Connection {
@@ -69,12 +75,19 @@ class SocketServer {
         std::vector<uint8_t> reply;
         size_t replySize = 0;
         size_t replySent = 0;
-        uint64_t lastProgressMs = 0;
-        uint64_t lastActivity = 0;  // activity serial: orders connections by their last use
+        // Since when the connection waits on its client: to send a request (from admission or
+        // the last reply), to finish it (from its first byte) or to take its reply. The serial
+        // orders connections by that moment.
+        uint64_t waitingSinceMs = 0;
+        uint64_t waitingSerial = 0;
+        uint64_t deadlineMs = 0;  // while busy: when the request or the reply runs out of time
     };
 
     void AcceptClients();
     Connection* ConnectionForNewClient();
+    Connection* LongestWaiting();
+    size_t OpenConnections() const;
+    void NoteDescriptorShortage(int error);
     void Admit(Connection& slot, int fd);
     void ReadRequest(Connection& c);
     void ServeRequest(Connection& c);
@@ -84,7 +97,7 @@ class SocketServer {
     int PollTimeoutMs() const;
     bool Busy(const Connection& c) const { return c.replying || c.requestFill > 0; }
     void Close(Connection& c, const char* why);
-    void NoteProgress(Connection& c);
+    void StartWaiting(Connection& c, bool withDeadline);
     void RemoveSocket();
 
     wire::DeviceHandler& handler_;
@@ -94,8 +107,10 @@ class SocketServer {
     std::function<void()> idleTask_;
     uint64_t lastIdleTaskMs_ = 0;
     std::vector<Connection> connections_;
-    uint64_t activitySerial_ = 0;
+    uint64_t waitingSerial_ = 0;
     uint64_t acceptPausedUntilMs_ = 0;  // after running out of descriptors, or connections
+    bool outOfDescriptors_ = false;     // logged once for each episode
+    uint64_t lastShortageMs_ = 0;
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

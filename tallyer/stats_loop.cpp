@@ -39,6 +39,8 @@ const ChannelProfile kTallyerChannel = {
     "***Error***: Cannot detect 4682 device\n",
     "***ERROR***: IOCTL Failed for DevInstance %d, GetLastError = %x\n",
     ShowFailure,
+    sizeof(DriverStatsRecord),  // the whole record is shown
+    nullptr,
 };
 
 void DrawSpinner() {
@@ -86,6 +88,7 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     // A fresh process starts with these; set them so tests can run the entry again.
     DeviceInstance = 0;
     SpinnerPosition = 0;
+    tallyer::ForgetCounterReadings();
     SetChannelProfile(&kTallyerChannel);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,

@@ -19,7 +19,11 @@ static_assert(sizeof(DriverStatsRecord) == 148, "the driver's statistics record 
 
 extern const char CommandBar[];
 
-// Writes the command bar, blanks row 1, and draws the headings and the 36 counter lines.
+// Writes the command bar, blanks row 1, and draws the headings and the 36 counter lines. An
+// error counter that rose since the previous call, for the same device instance, is marked as
+// trouble until the next call.
 void PaintStatistics(const DriverStatsRecord& record);
+// Forgets the previous counters, as at process start: the next call marks nothing.
+void ForgetCounterReadings();
 
 }  // namespace tallyer

@@ -7,15 +7,28 @@
 
 namespace vtwin {
 
-// The composed screen: rows of characters, each row exactly `columns` long.
+// Styles of a cell (vtSetStyle): kVtStyleNormal or kVtStyleTrouble, one byte per cell.
+using CellStyle = unsigned char;
+
+// The composed screen: rows of characters, each row exactly `columns` long, and beside them the
+// style of every cell. An image whose `styles` are left empty is all in the normal style.
 struct ScreenImage {
     int rows = 0;
     int columns = 0;
     std::vector<std::string> text;
+    std::vector<std::string> styles;
     bool cursorVisible = true;
     int cursorRow = 0;
     int cursorColumn = 0;
 };
+
+// The style of cell (row, column); the normal style (0) where the image carries none.
+inline CellStyle StyleAt(const ScreenImage& image, int row, int column) {
+    if (row < 0 || static_cast<size_t>(row) >= image.styles.size()) return 0;
+    const std::string& line = image.styles[static_cast<size_t>(row)];
+    if (column < 0 || static_cast<size_t>(column) >= line.size()) return 0;
+    return static_cast<CellStyle>(line[static_cast<size_t>(column)]);
+}
 
 // What vtOpenMain was given for a window of its own: the program's instance handle, how the
 // window is first shown (nCmdShow) and the font of its cells.

@@ -5,6 +5,7 @@
 
 #include "platform/vtwin/gdi_keys.h"
 #include "platform/vtwin/key_translation.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace vtwin {
 namespace {
@@ -52,6 +53,8 @@ void GdiDisplay::Open(const char* title, int rows, int columns) {
     shown_.rows = rows;
     shown_.columns = columns;
     shown_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    shown_.styles.assign(static_cast<size_t>(rows),
+                         std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     advances_.assign(static_cast<size_t>(columns), cellWidth_);
     rowsFile_.Open(rows, columns);
     keyHead_ = keyCount_ = 0;
@@ -103,6 +106,7 @@ void GdiDisplay::Paint() {
         RECT cells = {0, row * cellHeight_, shown_.columns * cellWidth_, (row + 1) * cellHeight_};
         ExtTextOutA(dc, 0, cells.top, ETO_OPAQUE | ETO_CLIPPED, &cells, text.data(),
                     static_cast<UINT>(text.size()), advances_.data());
+        PaintTroubleRuns(dc, row);
     }
     if (shown_.cursorVisible) {
         // An underline cursor, two pixels high, at the bottom of its cell.
@@ -113,6 +117,33 @@ void GdiDisplay::Paint() {
     }
     SelectObject(dc, previous);
     EndPaint(window_, &paint);
+}
+
+void GdiDisplay::PaintTroubleRuns(HDC dc, int row) {
+    const std::string& text = shown_.text[static_cast<size_t>(row)];
+    int column = 0;
+    while (column < shown_.columns) {
+        if (StyleAt(shown_, row, column) != kVtStyleTrouble) {
+            ++column;
+            continue;
+        }
+        const int first = column;
+        while (column < shown_.columns && StyleAt(shown_, row, column) == kVtStyleTrouble)
+            ++column;
+        const UINT count = static_cast<UINT>(column - first);
+        const int left = first * cellWidth_;
+        RECT cells = {left, row * cellHeight_, column * cellWidth_, (row + 1) * cellHeight_};
+        // Bold without a second font: the run is drawn once more one pixel to the right, as
+        // bold was struck on a typewriter, so the cells keep the grid of the one font.
+        SetTextColor(dc, kTroubleColor);
+        ExtTextOutA(dc, left, cells.top, ETO_OPAQUE | ETO_CLIPPED, &cells, text.data() + first,
+                    count, advances_.data());
+        SetBkMode(dc, TRANSPARENT);
+        ExtTextOutA(dc, left + 1, cells.top, ETO_CLIPPED, &cells, text.data() + first, count,
+                    advances_.data());
+        SetBkMode(dc, OPAQUE);
+        SetTextColor(dc, kTextColor);
+    }
 }
 
 void GdiDisplay::QueueKey(int raw) {

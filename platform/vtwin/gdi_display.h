@@ -23,6 +23,9 @@ namespace vtwin {
 
 class GdiDisplay : public Display {
   public:
+    // The colour of trouble cells (kVtStyleTrouble), drawn bold.
+    static constexpr COLORREF kTroubleColor = RGB(255, 64, 64);
+
     ~GdiDisplay() override { Close(); }
 
     void PrepareWindow(const WindowRequest& request) override;
@@ -52,6 +55,8 @@ class GdiDisplay : public Display {
     int NextKey();
     void MeasureFont();
     void Paint();
+    // Paints the trouble cells of a row again, in bold red, over the row just painted.
+    void PaintTroubleRuns(HDC dc, int row);
 
     static constexpr int kKeyQueueSize = 64;
 

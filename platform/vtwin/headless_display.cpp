@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/vtwin/key_translation.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace vtwin {
 namespace {
@@ -34,12 +35,22 @@ std::string HeadlessDisplay::Cells(int row, int column, int length) const {
     return line.substr(static_cast<size_t>(column), static_cast<size_t>(length));
 }
 
+std::string HeadlessDisplay::Marks(int row, int column, int length) const {
+    std::string marks;
+    for (int i = 0; i < length; ++i)
+        marks += StyleAt(image_, row, column + i) == kVtStyleTrouble ? '^' : ' ';
+    return marks;
+}
+
 void HeadlessDisplay::Open(const char* title, int rows, int columns) {
     title_ = title;
     image_ = ScreenImage{};
     image_.rows = rows;
     image_.columns = columns;
     image_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    // Sized now, so that showing an image copies into storage that is already there.
+    image_.styles.assign(static_cast<size_t>(rows),
+                         std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     open_ = true;
     closed_ = false;
 }

@@ -30,6 +30,8 @@ class HeadlessDisplay : public Display {
     std::string Row(int row) const;
     // `length` characters of row `row` from `column` on.
     std::string Cells(int row, int column, int length) const;
+    // The styles of the same cells, one character each: '^' for a trouble cell, ' ' otherwise.
+    std::string Marks(int row, int column, int length) const;
     int PresentCount() const { return presents_; }
     bool IsOpen() const { return open_; }
     bool WasClosed() const { return closed_; }

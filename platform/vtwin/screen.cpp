@@ -30,6 +30,8 @@ void ResetImage(int rows, int columns) {
     image.rows = rows;
     image.columns = columns;
     image.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    image.styles.assign(static_cast<size_t>(rows),
+                        std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     image.cursorVisible = true;
     image.cursorRow = 0;
     image.cursorColumn = 0;
@@ -45,9 +47,13 @@ void CopyWindowToImage(const VtWindowRecord& window, int top, int left) {
     // Row by row: the clipping above keeps both ends of every copy inside the window and the
     // image, and a whole row at a time keeps the refresh of a full window cheap.
     for (int row = firstRow; row < lastRow; ++row) {
-        std::string& line = image.text[static_cast<size_t>(top + row)];
-        const char* from = &window.cells[static_cast<size_t>(row) * window.columns + firstColumn];
-        std::copy(from, from + (lastColumn - firstColumn), line.begin() + (left + firstColumn));
+        const size_t first = static_cast<size_t>(row) * window.columns + firstColumn;
+        const size_t count = static_cast<size_t>(lastColumn - firstColumn);
+        const size_t to = static_cast<size_t>(left + firstColumn);
+        std::copy_n(window.cells + first, count,
+                    image.text[static_cast<size_t>(top + row)].begin() + to);
+        std::copy_n(window.styles + first, count,
+                    image.styles[static_cast<size_t>(top + row)].begin() + to);
     }
 }
 
@@ -68,6 +74,8 @@ void CopyTouchedMainCells() {
             if (window.touched[index]) {
                 image.text[static_cast<size_t>(row)][static_cast<size_t>(column)] =
                     window.cells[index];
+                image.styles[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+                    static_cast<char>(window.styles[index]);
             }
         }
     }
@@ -125,10 +133,12 @@ void ApplyPendingPads() {
         // Whole rows at a time; RecordPadRectangle clipped the rectangle to the pad and the
         // screen, and a pad keeps its size for life.
         for (int row = 0; row < shown.rows; ++row) {
-            std::string& line = image.text[static_cast<size_t>(shown.top + row)];
-            const char* from = &pad->cells[static_cast<size_t>(shown.padRow + row) * pad->columns +
-                                           static_cast<size_t>(shown.padColumn)];
-            std::copy(from, from + shown.columns, line.begin() + shown.left);
+            const size_t first = static_cast<size_t>(shown.padRow + row) * pad->columns +
+                                 static_cast<size_t>(shown.padColumn);
+            const size_t count = static_cast<size_t>(shown.columns);
+            const size_t imageRow = static_cast<size_t>(shown.top + row);
+            std::copy_n(pad->cells + first, count, image.text[imageRow].begin() + shown.left);
+            std::copy_n(pad->styles + first, count, image.styles[imageRow].begin() + shown.left);
         }
     }
     library.pendingPadCount = 0;

@@ -19,6 +19,7 @@
 
 #include "platform/vtwin/key_translation.h"
 #include "platform/vtwin/terminal_signals.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace vtwin {
 namespace {
@@ -31,6 +32,7 @@ constexpr size_t kLongestTitle = 128;
 constexpr int kMostIgnoredKeysInARow = 4096;
 constexpr char kPushTitle[] = "\033[22;0t", kPopTitle[] = "\033[23;0t";
 constexpr char kSizeNotice[] = "Terminal too small: %d x %d needed";
+constexpr short kTroublePair = 1;
 
 // One terminal cell per byte: bytes without a plain glyph (control codes, Esc echoed by a
 // dialog, bytes of 128 and above) would otherwise be drawn as several cells by curses.
@@ -54,6 +56,10 @@ int TranslateCursesKey(int code) {
 
 CursesKeyCodes NamedCursesKeys() {
     return CursesKeyCodes{KEY_UP, KEY_F(1), KEY_BACKSPACE, KEY_ENTER, KEY_RESIZE, ERR};
+}
+
+bool TroubleInColour(bool terminalHasColours, const char* noColor) {
+    return terminalHasColours && (noColor == nullptr || noColor[0] == '\0');
 }
 
 bool TerminalTakesTitle(const char* terminalName, const char* statusLine, bool xtermFlag) {
@@ -90,10 +96,13 @@ void TerminalDisplay::Open(const char* title, int rows, int columns) {
     shown_.rows = rows;
     shown_.columns = columns;
     shown_.text.assign(static_cast<size_t>(rows), std::string(static_cast<size_t>(columns), ' '));
+    shown_.styles.assign(static_cast<size_t>(rows),
+                         std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     cursorMode_ = -1;
     usedRows_ = rows;
     usedColumns_ = columns;
     noticeShown_ = false;
+    SetUpStyles();
     SetTitle(title);
     werase(stdscr);
     PlaceCursor();
@@ -163,10 +172,15 @@ void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
         std::string& shown = shown_.text[static_cast<size_t>(row)];
         for (int column = 0; column < image.columns; ++column) {
             char character = wanted[static_cast<size_t>(column)];
-            if (shown[static_cast<size_t>(column)] == character) continue;
+            const CellStyle style = StyleAt(image, row, column);
+            if (shown[static_cast<size_t>(column)] == character &&
+                StyleAt(shown_, row, column) == style) {
+                continue;
+            }
             shown[static_cast<size_t>(column)] = character;
+            NoteShownStyle(row, column, style);
             if (row < visibleRows && column < visibleColumns) {
-                mvwaddch(stdscr, row, column, Glyph(character));
+                mvwaddch(stdscr, row, column, StyledGlyph(character, style));
             }
         }
     }
@@ -179,7 +193,8 @@ void TerminalDisplay::DrawAllCells() {
     for (int row = 0; row < visibleRows; ++row) {
         const std::string& line = shown_.text[static_cast<size_t>(row)];
         for (int column = 0; column < visibleColumns; ++column) {
-            mvwaddch(stdscr, row, column, Glyph(line[static_cast<size_t>(column)]));
+            mvwaddch(stdscr, row, column,
+                     StyledGlyph(line[static_cast<size_t>(column)], StyleAt(shown_, row, column)));
         }
     }
 }
@@ -238,6 +253,29 @@ void TerminalDisplay::SetTitle(const char* title) {
     // one screen without its terminfo header.
     std::fputs(sequence, output_);
     std::fflush(output_);
+}
+
+void TerminalDisplay::SetUpStyles() {
+    troubleAttributes_ = A_REVERSE;
+    if (!TroubleInColour(has_colors(), std::getenv("NO_COLOR")) || start_color() == ERR) return;
+    // Red on the terminal's own background where it lets us keep it.
+    const short background = use_default_colors() == OK ? -1 : COLOR_BLACK;
+    if (init_pair(kTroublePair, COLOR_RED, background) == OK) {
+        troubleAttributes_ = COLOR_PAIR(kTroublePair);
+    }
+}
+
+CursesCell TerminalDisplay::StyledGlyph(char character, CellStyle style) const {
+    const chtype glyph = Glyph(character);
+    return style == kVtStyleTrouble ? glyph | static_cast<chtype>(troubleAttributes_) : glyph;
+}
+
+void TerminalDisplay::NoteShownStyle(int row, int column, CellStyle style) {
+    if (static_cast<size_t>(row) < shown_.styles.size() &&
+        static_cast<size_t>(column) < shown_.styles[static_cast<size_t>(row)].size()) {
+        shown_.styles[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+            static_cast<char>(style);
+    }
 }
 
 int TerminalDisplay::TakeKey(bool translate) {

@@ -11,6 +11,13 @@ struct screen;  // curses' SCREEN
 
 namespace vtwin {
 
+// Wide enough for curses' chtype (an unsigned int or long, by how curses was built).
+using CursesCell = unsigned long;
+
+// Whether trouble cells get a colour: the terminal has colours and NO_COLOR is unset or empty
+// (the NO_COLOR convention).
+bool TroubleInColour(bool terminalHasColours, const char* noColor);
+
 // A curses key code (a byte, a KEY_* code or ERR) as the library's key code: Enter (CR, LF or
 // the keypad Enter) 10, Backspace (DEL, ^H or KEY_BACKSPACE) 8, Esc 27, characters themselves;
 // 0 for keys without a character (arrows, function keys, KEY_RESIZE) and for ERR.
@@ -65,6 +72,12 @@ class TerminalDisplay : public Display {
     void PlaceCursor();
     void Repaint();
     void SetTitle(const char* title);
+    // Chooses how a trouble cell looks on this terminal: red where it has colours and the
+    // environment does not set NO_COLOR, reverse video otherwise.
+    void SetUpStyles();
+    // A cell as curses draws it: its glyph with the attributes of its style.
+    CursesCell StyledGlyph(char character, CellStyle style) const;
+    void NoteShownStyle(int row, int column, CellStyle style);
     bool KeyBuffered();
     // True when the input poll() reported holds bytes; false at its end (hang-up, /dev/null).
     bool InputHasBytes(short events);
@@ -92,6 +105,7 @@ class TerminalDisplay : public Display {
     int usedRows_ = 0, usedColumns_ = 0;
     bool noticeShown_ = false;
     bool titlePushed_ = false;
+    CursesCell troubleAttributes_ = 0;
 };
 
 // The terminal of the process (stdout, stdin, TERM): what vtOpenMain opens unless a test

@@ -116,6 +116,12 @@ int vtPutChar(VtHandle handle, int character) {
     return 1;
 }
 
+int vtSetStyle(VtHandle handle, int row, int column, int length, int style) {
+    VtWindowRecord* window = LiveWindow(handle);
+    if (!window || (style != kVtStyleNormal && style != kVtStyleTrouble)) return 0;
+    return StyleCells(*window, row, column, length, static_cast<uint8_t>(style));
+}
+
 int vtBox(VtHandle handle, int vertical, int horizontal) {
     VtWindowRecord* window = LiveWindow(handle);
     if (!window) return 0;

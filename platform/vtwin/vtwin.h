@@ -38,6 +38,14 @@
 constexpr uint8_t kVtHideCursor = 0x08;
 constexpr uint8_t kVtNoWait = 0x10;
 
+// Cell styles (vtSetStyle). Every cell starts in the normal style and goes back to it when text
+// is written to it or its window is erased.
+//  kVtStyleTrouble: a value that needs the operator's attention. Shown red (bold red in the
+//       window on Windows), or in reverse video on a terminal without colours or when the
+//       environment sets NO_COLOR.
+constexpr int kVtStyleNormal = 0;
+constexpr int kVtStyleTrouble = 1;
+
 struct VtWindowRecord;
 using VtHandle = VtWindowRecord*;
 
@@ -119,4 +127,11 @@ int vtPeekKey(VtHandle window);
 // one between that and the main window's size shows what fits. Until called, the whole main
 // window. Call after vtOpenMain.
 int vtSetUsedSize(int rows, int columns);
+
+// Not in the original library: gives `length` cells from (row, column) of a window or pad the
+// style `style` (kVtStyleNormal or kVtStyleTrouble), clipped at the row's end. Texts and the
+// cursor stay as they are, so a program can mark what it painted without repainting it. Answers
+// the number of cells styled; 0 for a bad handle, a position outside the window or an unknown
+// style.
+int vtSetStyle(VtHandle window, int row, int column, int length, int style);
 }

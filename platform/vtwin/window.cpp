@@ -9,6 +9,7 @@ namespace {
 VtWindowRecord records[kVtMaxWindows];
 std::unique_ptr<char[]> cellStores[kVtMaxWindows];
 std::unique_ptr<uint8_t[]> touchStores[kVtMaxWindows];
+std::unique_ptr<uint8_t[]> styleStores[kVtMaxWindows];
 int nextRecord = 0;
 
 size_t CellIndex(const VtWindowRecord& window, int row, int column) {
@@ -22,6 +23,8 @@ size_t CellCount(const VtWindowRecord& window) {
 void SetCell(VtWindowRecord& window, int row, int column, char character) {
     size_t index = CellIndex(window, row, column);
     window.cells[index] = character;
+    // Written text is plain: a style belongs to what was there before.
+    window.styles[index] = kVtStyleNormal;
     if (window.touched) window.touched[index] = 1;
 }
 
@@ -58,6 +61,8 @@ VtWindowRecord* CreateWindowRecord(VtWindowKind kind, int rows, int columns, int
     size_t cellCount = static_cast<size_t>(rows) * columns;
     cellStores[index].reset(new char[cellCount]);
     std::memset(cellStores[index].get(), ' ', cellCount);
+    styleStores[index].reset(new uint8_t[cellCount]);
+    std::memset(styleStores[index].get(), kVtStyleNormal, cellCount);
     touchStores[index].reset();
     if (kind == kVtMainWindow) {
         touchStores[index].reset(new uint8_t[cellCount]);
@@ -73,6 +78,7 @@ VtWindowRecord* CreateWindowRecord(VtWindowKind kind, int rows, int columns, int
     window.left = left;
     window.cells = cellStores[index].get();
     window.touched = touchStores[index].get();
+    window.styles = styleStores[index].get();
     return &window;
 }
 
@@ -83,6 +89,7 @@ void DestroyWindowRecord(VtHandle handle) {
     *window = VtWindowRecord{};
     cellStores[index].reset();
     touchStores[index].reset();
+    styleStores[index].reset();
 }
 
 void DestroyAllWindowRecords() {
@@ -123,6 +130,7 @@ void WriteText(VtWindowRecord& window, const char* text, size_t length) {
 
 void EraseCells(VtWindowRecord& window) {
     std::memset(window.cells, ' ', CellCount(window));
+    std::memset(window.styles, kVtStyleNormal, CellCount(window));
     if (window.touched) std::memset(window.touched, 1, CellCount(window));
     window.cursorRow = 0;
     window.cursorColumn = 0;
@@ -139,6 +147,17 @@ void DrawBorder(VtWindowRecord& window, char vertical, char horizontal) {
         SetCell(window, row, 0, vertical);
         SetCell(window, row, lastColumn, vertical);
     }
+}
+
+int StyleCells(VtWindowRecord& window, int row, int column, int length, uint8_t style) {
+    if (row < 0 || row >= window.rows || column < 0 || column >= window.columns || length <= 0) {
+        return 0;
+    }
+    const int count = length < window.columns - column ? length : window.columns - column;
+    const size_t first = CellIndex(window, row, column);
+    std::memset(window.styles + first, style, static_cast<size_t>(count));
+    if (window.touched) std::memset(window.touched + first, 1, static_cast<size_t>(count));
+    return count;
 }
 
 }  // namespace vtwin

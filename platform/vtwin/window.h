@@ -31,6 +31,7 @@ struct VtWindowRecord {
     int32_t cursorColumn;  // 0..columns; `columns` once text reached the row's end
     char* cells;           // rows * columns characters, row after row, allocated at creation
     uint8_t* touched;      // main window only: 1 for a cell written since the window was shown
+    uint8_t* styles;       // rows * columns cell styles (kVtStyleNormal, kVtStyleTrouble)
 };
 
 static_assert(std::is_standard_layout<VtWindowRecord>::value, "the record is read by offset");
@@ -62,6 +63,9 @@ void WriteCharacter(VtWindowRecord& window, char character);
 void EraseCells(VtWindowRecord& window);
 // Border on the outermost rows and columns; the corners take the horizontal character.
 void DrawBorder(VtWindowRecord& window, char vertical, char horizontal);
+// Gives up to `length` cells from (row, column) the style, clipped at the row's end; answers how
+// many. Texts and the cursor are untouched.
+int StyleCells(VtWindowRecord& window, int row, int column, int length, uint8_t style);
 
 inline char CellAt(const VtWindowRecord& window, int row, int column) {
     return window.cells[static_cast<size_t>(row) * window.columns + column];

@@ -1,6 +1,9 @@
 #include "platform/win32/device_path.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,13 +61,65 @@ bool DeviceSocketPathFor(const char* name, const char* runtimeDir, uid_t uid, So
         return KeepIfWhole(std::snprintf(path, sizeof(path), "%s%s%s", runtimeDir, separator, name),
                            path);
     }
-    return KeepIfWhole(
-        std::snprintf(path, sizeof(path), "/tmp/%s-%lu", name, static_cast<unsigned long>(uid)),
-        path);
+    return KeepIfWhole(std::snprintf(path, sizeof(path), "/tmp/%s-%lu/%s", name,
+                                     static_cast<unsigned long>(uid), name),
+                       path);
 }
 
 bool DeviceSocketPath(const char* name, SocketPath& path) {
     return DeviceSocketPathFor(name, std::getenv("XDG_RUNTIME_DIR"), getuid(), path);
+}
+
+Place CheckPrivateDirectory(const char* directory, uid_t uid) {
+    struct stat st;
+    if (lstat(directory, &st) != 0) return errno == ENOENT ? Place::kAbsent : Place::kUnsafe;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & 077) != 0) return Place::kUnsafe;
+    return Place::kSafe;
+}
+
+namespace {
+
+// The fallback directory of the socket at `path`: everything before its last '/'. False when
+// the process has a runtime directory, which is its own and needs no check.
+bool FallbackDirectory(const SocketPath& path, SocketPath& directory) {
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    if (runtimeDir != nullptr && runtimeDir[0] == '/') return false;
+    const char* lastSlash = std::strrchr(path, '/');
+    const size_t length = static_cast<size_t>(lastSlash - path);
+    std::memcpy(directory, path, length);
+    directory[length] = '\0';
+    return true;
+}
+
+}  // namespace
+
+Place FindDeviceSocket(const char* name, SocketPath& path) {
+    if (!DeviceSocketPath(name, path)) return Place::kAbsent;
+    SocketPath directory;
+    if (FallbackDirectory(path, directory)) {
+        const Place place = CheckPrivateDirectory(directory, getuid());
+        if (place != Place::kSafe) return place;
+    }
+    struct stat st;
+    if (lstat(path, &st) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? Place::kAbsent : Place::kUnsafe;
+    }
+    return S_ISLNK(st.st_mode) ? Place::kUnsafe : Place::kSafe;
+}
+
+Place PrepareDeviceSocket(const char* name, SocketPath& path) {
+    if (!DeviceSocketPath(name, path)) return Place::kAbsent;
+    SocketPath directory;
+    if (!FallbackDirectory(path, directory)) return Place::kSafe;
+    if (mkdir(directory, 0700) != 0 && errno != EEXIST) return Place::kUnsafe;
+    errno = 0;  // from here on a refusal is the check's, not a failed call's
+    return CheckPrivateDirectory(directory, getuid()) == Place::kSafe ? Place::kSafe
+                                                                      : Place::kUnsafe;
+}
+
+void RemoveDeviceSocketDirectory(const char* name) {
+    SocketPath path, directory;
+    if (DeviceSocketPath(name, path) && FallbackDirectory(path, directory)) rmdir(directory);
 }
 
 bool PeerUidAllowed(uid_t peer, uid_t own) {

@@ -24,12 +24,36 @@ bool IsDeviceName(const char* name);
 bool ParseDevicePath(const char* path, DeviceName& name);
 
 // The socket of device `name`: "<runtimeDir>/NAME" when runtimeDir is an absolute path,
-// otherwise "/tmp/NAME-<uid>" (runtimeDir is the value of XDG_RUNTIME_DIR, nullptr when unset).
-// False when `name` is no device name or the path would not fit a Unix socket address.
+// otherwise "/tmp/NAME-<uid>/NAME" (runtimeDir is the value of XDG_RUNTIME_DIR, nullptr when
+// unset). False when `name` is no device name or the path would not fit a Unix socket address.
 bool DeviceSocketPathFor(const char* name, const char* runtimeDir, uid_t uid, SocketPath& path);
 
 // The same for this process: its XDG_RUNTIME_DIR and its real user id.
 bool DeviceSocketPath(const char* name, SocketPath& path);
+
+// Without a runtime directory the socket lives in a directory of its own in the shared /tmp,
+// where anybody may have put something first. That directory is trusted only when lstat shows
+// a real directory (not a symlink) owned by `uid` that nobody else may enter or change.
+enum class Place {
+    kSafe,
+    kAbsent,  // nothing there yet: no driver
+    kUnsafe,  // something is there that we must not use
+};
+Place CheckPrivateDirectory(const char* directory, uid_t uid);
+
+// Where a client of this process finds the socket of device `name`: kSafe with `path` set,
+// kAbsent when there is no driver (or no usable path), kUnsafe when the fallback directory
+// fails its check or the socket itself is a symlink, which is never followed.
+Place FindDeviceSocket(const char* name, SocketPath& path);
+
+// The same for the driver of device `name`, which first makes the fallback directory with mode
+// 0700 when there is none. kSafe with `path` set, otherwise kUnsafe (the directory fails its
+// check, errno 0, or cannot be made, errno says why) or kAbsent (no usable path).
+Place PrepareDeviceSocket(const char* name, SocketPath& path);
+
+// Removes the fallback directory of device `name` once the driver has removed its socket;
+// a directory that still holds anything, or a runtime directory, stays.
+void RemoveDeviceSocketDirectory(const char* name);
 
 // Whether we talk to a driver whose process runs as `peer`. Only root and our own user may
 // serve our devices: anyone else could have put a socket in a shared /tmp to feed us answers.

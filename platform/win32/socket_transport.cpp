@@ -160,24 +160,33 @@ int ReplyTimeoutMs() {
 }
 
 DWORD ConnectDevice(const char* name, int* fd) {
+    // One deadline for the whole open: a signal that interrupts the connect (a window being
+    // resized, a timer) must not grant it a fresh time limit.
+    const Deadline deadline = DeadlineFromNow();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     static_assert(sizeof(address.sun_path) == kSocketPathSize, "socket path room");
-    // A path too long for a socket address cannot hold a driver's socket.
-    if (!DeviceSocketPath(name, address.sun_path)) return ERROR_FILE_NOT_FOUND;
+    switch (FindDeviceSocket(name, address.sun_path)) {
+        case Place::kSafe:
+            break;
+        case Place::kAbsent:  // also a path too long for a socket address: no driver there
+            return ERROR_FILE_NOT_FOUND;
+        case Place::kUnsafe:
+            return ERROR_ACCESS_DENIED;
+    }
 
     ScopedFd connection(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (connection.get() < 0) return ERROR_NOT_ENOUGH_MEMORY;
 
-    // A Unix-socket connect waits while the driver's backlog is full; the send timeout bounds
-    // that wait. Requests themselves never block on the socket, so it does no harm later.
-    // A zero timeout would mean no limit at all.
-    int limitMs = ReplyTimeoutMs() > 0 ? ReplyTimeoutMs() : 1;
-    timeval limit{limitMs / 1000, static_cast<suseconds_t>(limitMs % 1000) * 1000};
-    setsockopt(connection.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-
+    // A Unix-socket connect waits while the driver's backlog is full; the send timeout, set to
+    // what is left of the deadline before each try, bounds that wait. Requests themselves never
+    // block on the socket, so it does no harm later.
     int connected;
     do {
+        const int leftMs = RemainingMs(deadline);
+        if (leftMs == 0) return ERROR_SEM_TIMEOUT;
+        timeval limit{leftMs / 1000, static_cast<suseconds_t>(leftMs % 1000) * 1000};
+        setsockopt(connection.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
         connected =
             connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     } while (connected < 0 && errno == EINTR);

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -161,6 +162,84 @@ uint32_t PortNumber(uint16_t type, int port) {
     return Value32(SlotOf(type, port), 4);
 }
 
+// Where the port line's state names and link error estimate stand: after the fields before
+// them, formatted as PaintPortLine formats them, so a wide number moves the mark with its text.
+int32_t PortLineConnectColumn(int port) {
+    return std::snprintf(nullptr, 0, " %1s    %04X    %2d    %2d   ",
+                         TextOf(PortTypeLetters, PortNumber(kMyType, port), kUnknownName),
+                         PortNumber(kConnectionPolicies, port),
+                         static_cast<int32_t>(PortNumber(kLerCutoff, port)),
+                         static_cast<int32_t>(PortNumber(kLerAlarm, port)));
+}
+
+int32_t PortLinePcmColumn(int port) {
+    return PortLineConnectColumn(port) +
+           std::snprintf(nullptr, 0, "%-10s      %1s          %d      ",
+                         TextOf(ConnectStateNames, PortNumber(kConnectState, port), kUnknownName),
+                         TextOf(PortTypeLetters, PortNumber(kNeighborType, port), kUnknownName),
+                         PortNumber(kMacIndicated, port) != 0 ? 1 : 0);
+}
+
+int32_t PortLineLerColumn(int port) {
+    return PortLinePcmColumn(port) +
+           std::snprintf(nullptr, 0, "%-7s  ",
+                         TextOf(PcmStateNames, PortNumber(kPcmState, port), kUnknownName));
+}
+
+template <int32_t (*Column)(int)>
+void OnPortLine(const LabelEntry& heading, int port, int32_t* row, int32_t* column) {
+    *row = heading.row + 1 + port;
+    *column = heading.col + Column(port);
+}
+
+const TextTable kConnectNames = MakeTextTable(ConnectStateNames, kUnknownName);
+const TextTable kPcmNames = MakeTextTable(PcmStateNames, kUnknownName);
+constexpr uint16_t kPortPresent = 0x4041;
+
+// The port line's values as PaintPortLine shows them, and where they stand on it.
+constexpr ValueField kConnectName = {
+    kPortHeading, kConnectState, ValueRead::k32At4, ValueShow::kText, nullptr, 0, &kConnectNames};
+constexpr ValueField kPcmName = {kPortHeading, kPcmState, ValueRead::k32At4, ValueShow::kText,
+                                 nullptr,      0,         &kPcmNames};
+constexpr ValueField kLerNumber = {kPortHeading, kLerEstimate, ValueRead::k32At4,
+                                   ValueShow::kNumber, "%2d"};
+constexpr TroublePlace kConnectAt = OnPortLine<PortLineConnectColumn>;
+constexpr TroublePlace kPcmAt = OnPortLine<PortLinePcmColumn>;
+constexpr TroublePlace kLerAt = OnPortLine<PortLineLerColumn>;
+
+using T = TroubleTest;
+
+// The port line rules hold for a port whose hardware is present, port 1 only on a station with
+// two ports.
+constexpr TroubleRule kCompositeTrouble[] = {
+    // A port that is not Active carries no ring traffic.
+    {kConnectName, T::kUnless, 3, 0, 0, kPortPresent, kConnectAt},
+    {kConnectName, T::kUnless, 3, 0, 1, kPortPresent, kConnectAt},
+    // Its physical connection management has not brought the link up (Break, Trace, ...).
+    {kPcmName, T::kUnless, 8, 0, 0, kPortPresent, kPcmAt},
+    {kPcmName, T::kUnless, 8, 0, 1, kPortPresent, kPcmAt},
+    // The link's error rate reached the level at which the port raises its alarm.
+    {kLerNumber, T::kAtOrBelow, 0, kLerAlarm, 0, kPortPresent, kLerAt},
+    {kLerNumber, T::kAtOrBelow, 0, kLerAlarm, 1, kPortPresent, kLerAt},
+    // Frames this MAC found in error that no MAC before it had marked.
+    {{19, 0x2051, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // Frames received with a format error: lost.
+    {{20, 0x2052, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // The valid-transmission timer expired: the ring went quiet for too long.
+    {{21, 0x2053, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // Frames addressed to this station that it could not copy: lost for want of buffers.
+    {{22, 0x2054, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // The token came late: the ring's rotation time ran out.
+    {{23, 0x2055, ValueRead::k16At6, ValueShow::kNumber, "    0x%04X"}, T::kRose},
+    // The ring became operational again: it had been down since the previous refresh.
+    {{18, 0x2056, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose},
+    // Link errors counted by each port's link error monitor, and links it rejected.
+    {{24, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 0},
+    {{25, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 0},
+    {{26, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 1},
+    {{27, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, T::kRose, 0, 0, 1},
+};
+
 // Port `port` (0 or 1) on the row `port` + 1 below the heading.
 void PaintPortLine(const LabelEntry& heading, int port) {
     std::snprintf(TextBuffer, sizeof TextBuffer,
@@ -220,5 +299,6 @@ int PaintCompositeScreen() {
     PaintFields(kFirstPortLemFields, CompositeLabels, 0);
     if (PortCount == 2) PaintFields(kSecondPortLemFields, CompositeLabels, 1);
     PaintFields(kStationFields, CompositeLabels);
+    MarkTrouble(MakeTroubleTable(kCompositeTrouble), CompositeLabels);
     return 0;
 }

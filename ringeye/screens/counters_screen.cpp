@@ -1,6 +1,7 @@
 // Screen 4: the frame counters, error-condition thresholds and ratios, and status flags of the
 // station's first MAC.
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -76,11 +77,44 @@ constexpr ValueField kCountersFields[] = {
 static_assert(ValidFieldTable(kCountersFields, CountersLabels),
               "a value without its label, format or texts");
 
+constexpr TroubleRule kCountersTrouble[] = {
+    // Frames this MAC found in error that no MAC before it had marked.
+    {{9, 0x2051, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Frames received with a format error: lost.
+    {{10, 0x2052, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The valid-transmission timer expired: the ring went quiet for too long.
+    {{11, 0x2053, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Frames addressed to this station that it could not copy: lost for want of buffers.
+    {{12, 0x2054, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The token came late: the ring's rotation time ran out.
+    {{13, 0x2055, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The ring became operational again: it had been down since the previous refresh.
+    {{14, 0x2056, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Ring management other than Ring_Op: the ring is not operational for this MAC.
+    {{20, 0x206F, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kRmtStates},
+     TroubleTest::kUnless,
+     2},
+    // This MAC's address is used by another station on the ring.
+    {{21, 0x2070, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // The upstream neighbour's address is duplicated.
+    {{22, 0x2071, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // The ratio of frames in error passed its threshold.
+    {{23, 0x2072, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // The ratio of frames not copied passed its threshold.
+    {{24, 0x2073, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // The MAC cannot pass frames to and from the station's users.
+    {{25, 0x2074, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kClear},
+    // The MAC's hardware is missing.
+    {{26, 0x2075, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kClear},
+};
+static_assert(ValidTroubleTable(kCountersTrouble, CountersLabels), "a rule without its value");
+
 }  // namespace
 
 int PaintCountersScreen() {
     if (FetchCycle() != 0) return -1;
     StationHeader(CountersLabels);
     PaintFields(kCountersFields, CountersLabels);
+    MarkTrouble(MakeTroubleTable(kCountersTrouble), CountersLabels);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -128,6 +129,14 @@ static_assert(ValidFieldTable(kNeighbourTestAndRequestFields, MacLabels),
               "a value without its label");
 static_assert(ValidFieldTable(kOperationFields, MacLabels), "a value without its label");
 
+constexpr TroubleRule kMacTrouble[] = {
+    // The MAC is inserted in no path: it takes no part in the ring.
+    {{20, 0x2017, R::k16At6, S::kText, nullptr, 0, &kCurrentPaths}, TroubleTest::kOneOf, 1u << 0},
+    // Another station on the ring uses this MAC's address.
+    {{25, 0x201D, R::k16At6, S::kText, nullptr, 0, &kDupAddrTests}, TroubleTest::kOneOf, 1u << 2},
+};
+static_assert(ValidTroubleTable(kMacTrouble, MacLabels), "a rule without its value");
+
 // A long address: value bytes 6 to 11, after the record's index and two pad bytes. The label
 // is taken from the table at compile time, so an entry beyond it does not build.
 struct AddressField {
@@ -176,5 +185,6 @@ int PaintMacScreen() {
     PaintAddresses(kOwnAddresses);
     PaintShortGroupAddress();
     PaintFields(kOperationFields, MacLabels);
+    MarkTrouble(MakeTroubleTable(kMacTrouble), MacLabels);
     return 0;
 }

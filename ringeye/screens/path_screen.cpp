@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -73,6 +74,15 @@ constexpr ValueField kLowerFields[] = {
 };
 static_assert(ValidFieldTable(kLowerFields, PathLabels),
               "a value without its label, format or texts");
+
+constexpr TroubleRule kPathTrouble[] = {
+    // A trace is under way or ended: a stuck beacon made the ring trace its path.
+    {{7, 0x320E, ValueRead::k16At6, ValueShow::kLowestBitText, nullptr, kTraceStatusBits,
+      &kTraceStatuses},
+     TroubleTest::kUnless,
+     0},
+};
+static_assert(ValidTroubleTable(kPathTrouble, PathLabels), "a rule without its value");
 
 // The configuration record: the pad-and-index field, then 8-byte entries of resource type (32
 // bits), resource index (16) and current path code (16), all big-endian.
@@ -156,5 +166,6 @@ int PaintPathScreen() {
     PaintFields(kUpperFields, PathLabels);
     PaintConfigurationList();
     PaintFields(kLowerFields, PathLabels);
+    MarkTrouble(MakeTroubleTable(kPathTrouble), PathLabels);
     return 0;
 }

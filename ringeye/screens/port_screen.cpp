@@ -4,6 +4,7 @@
 
 #include "ringeye/monitor_state.h"
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -127,6 +128,51 @@ constexpr ValueField kPortFields[] = {
 static_assert(ValidFieldTable(kPortFields, PortLabels),
               "a value without its label, format or texts");
 
+constexpr uint16_t kHardwarePresent = 0x4041;
+
+constexpr TroubleRule kPortTrouble[] = {
+    // The port keeps its PHY in Break: its connection does not come up in time.
+    {{30, 0x4021, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // Elasticity buffer overflows or underflows: the neighbour's clock drifts.
+    {{33, 0x4029, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The link confidence test failed when the connection was being made.
+    {{34, 0x402A, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // The link's error rate reached the level at which the port raises its alarm.
+    {{36, 0x4033, ValueRead::kByte7, ValueShow::kNumber, kByte},
+     TroubleTest::kAtOrBelow,
+     0,
+     0x403B,
+     kShownPort,
+     kHardwarePresent},
+    // The link error monitor rejected the link.
+    {{37, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // Link errors counted by the link error monitor.
+    {{38, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
+    // A present port that is not Active carries no ring traffic.
+    {{42, 0x403D, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kConnectStates},
+     TroubleTest::kUnless,
+     3,
+     0,
+     kShownPort,
+     kHardwarePresent},
+    // Its physical connection management has not brought the link up (Break, Trace, ...).
+    {{43, 0x403E, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPcmStates},
+     TroubleTest::kUnless,
+     8,
+     0,
+     kShownPort,
+     kHardwarePresent},
+    // The connection is withheld: the policy forbids this neighbour type, or M to M.
+    {{44, 0x403F, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kWithholds},
+     TroubleTest::kUnless,
+     0},
+    // The link error estimate is at or below the alarm.
+    {{45, 0x4040, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
+    // The port's hardware is missing.
+    {{46, 0x4041, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kClear},
+};
+static_assert(ValidTroubleTable(kPortTrouble, PortLabels), "a rule without its value");
+
 // The title is the table's last label; the port letter goes over the first of its two leading
 // blanks.
 constexpr size_t kTitleEntry = std::size(PortLabels) - 2;
@@ -144,5 +190,6 @@ int PaintPortScreen() {
     const LabelEntry& title = PortLabels[kTitleEntry];
     const char* letter = port == 0 && PortCount == 1 ? kSinglePortLetter : PortLetters[port];
     PutAt(letter, title.row, title.col, title.style);
+    MarkTrouble(MakeTroubleTable(kPortTrouble), PortLabels, port);
     return 0;
 }

@@ -3,6 +3,7 @@
 // the right; the connection policy matrix and the notification and trace settings fill the
 // second page.
 #include "ringeye/screens/screens.h"
+#include "ringeye/screens/trouble_marks.h"
 #include "ringeye/screens/value_fields.h"
 #include "smtmib/smt_retrieval.h"
 
@@ -145,11 +146,28 @@ constexpr ValueField kSmtFields[] = {
 };
 static_assert(ValidFieldTable(kSmtFields, SmtLabels), "a value without its label or format");
 
+constexpr TroubleRule kSmtTrouble[] = {
+    // Entity coordination other than In: the station is not inserted in the ring.
+    {{45, 0x1029, R::kByte3, S::kText, nullptr, 0, &kEcmStates}, TroubleTest::kUnless, 1},
+    // Configuration other than Thru: the station wrapped, is isolated or joined locally.
+    {{46, 0x102A, R::kByte3, S::kText, nullptr, 0, &kCfStates}, TroubleTest::kUnless, 12},
+    // Holding on a path: a fault on the ring made the station hold it instead of wrapping.
+    {{47, 0x102B, R::kByte3, S::kText, nullptr, 0, &kHoldStates},
+     TroubleTest::kOneOf,
+     (1u << 2) | (1u << 3)},
+    // The station was disconnected from the network by remote management.
+    {{48, 0x102C, R::kByte3, S::kFlag}, TroubleTest::kSet},
+    // Configuration management sees a wrapped peer: the dual ring is broken somewhere.
+    {{50, 0x102E, R::kByte3, S::kFlag}, TroubleTest::kSet},
+};
+static_assert(ValidTroubleTable(kSmtTrouble, SmtLabels), "a rule without its value");
+
 }  // namespace
 
 int PaintSmtScreen() {
     if (FetchCycle() != 0) return -1;
     StationHeader(SmtLabels);
     PaintFields(kSmtFields, SmtLabels);
+    MarkTrouble(MakeTroubleTable(kSmtTrouble), SmtLabels);
     return 0;
 }

@@ -53,9 +53,9 @@ TEST(DevicePathTest, SocketPlace) {
         {"/run/user/1000", "/run/user/1000/qd4682"},
         {"/run/user/1000/", "/run/user/1000/qd4682"},
         {"/", "/qd4682"},
-        {nullptr, "/tmp/qd4682-1000"},
-        {"", "/tmp/qd4682-1000"},
-        {"run/user/1000", "/tmp/qd4682-1000"},
+        {nullptr, "/tmp/qd4682-1000/qd4682"},
+        {"", "/tmp/qd4682-1000/qd4682"},
+        {"run/user/1000", "/tmp/qd4682-1000/qd4682"},
         {longDir.c_str(), nullptr},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,19 @@
 // The device calls against a fake driver on the device socket.
+#include <pthread.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 
 #include <string>
 #include <vector>
@@ -17,6 +31,7 @@ namespace {
 using test_support::DriverFault;
 
 constexpr char kPath[] = "\\\\.\\qd4682";
+constexpr int kGenerousReplyMs = 60000;
 
 class SocketDeviceTest : public ::testing::Test {
   protected:
@@ -52,10 +67,13 @@ const ReplyCase kReplyCases[] = {
 };
 
 TEST_F(SocketDeviceTest, RepliesAndFaults) {
-    platform::SetReplyTimeoutMs(100);
     const std::vector<uint8_t> answer = {1, 2, 3, 4};
     for (const ReplyCase& c : kReplyCases) {
         SCOPED_TRACE(c.name);
+        // Only the request that is never answered waits out the limit, so it is short; every
+        // other case gets a limit no loaded machine comes near.
+        const bool stalls = c.setup == Setup::kFault && c.fault == DriverFault::kStall;
+        platform::SetReplyTimeoutMs(stalls ? 100 : kGenerousReplyMs);
         handler = CannedHandler();
         handler.answer = answer;
         handler.scribbleWholeOutput = true;
@@ -99,6 +117,86 @@ TEST_F(SocketDeviceTest, RepliesAndFaults) {
         EXPECT_EQ(driver.RequestsReceived(), receivedBeforeFresh + 1);
     }
     EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
+}
+
+// Signals sent to the calling thread every few milliseconds, as a window being resized sends
+// them, until stopped or until a generous number has been sent.
+class SignalRain {
+  public:
+    SignalRain() : target_(pthread_self()) {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGUSR1, &action, &previous_);  // no SA_RESTART: every wait is interrupted
+        thread_ = std::thread([this] {
+            while (!stop_ && sent_ < kMostSignals) {
+                pthread_kill(target_, SIGUSR1);
+                ++sent_;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    }
+    ~SignalRain() {
+        Stop();
+        sigaction(SIGUSR1, &previous_, nullptr);
+    }
+    // False when the rain had already ended by itself.
+    bool Stop() {
+        const bool endedByItself = sent_ >= kMostSignals;
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return !endedByItself;
+    }
+
+  private:
+    static constexpr int kMostSignals = 4000;  // 20 s and more
+    pthread_t target_;
+    struct sigaction previous_ {};
+    std::atomic<bool> stop_{false};
+    std::atomic<int> sent_{0};
+    std::thread thread_;
+};
+
+// A socket whose listen queue is full and which never accepts: a connect to it waits.
+int ListenerWithFullQueue(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    listen(listener, 0);
+    for (;;) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            break;
+        }
+    }
+    return listener;
+}
+
+// However many signals interrupt the waits, the open and the reply each end at their one
+// deadline; a fresh time limit after each signal would keep them waiting while the signals last.
+TEST_F(SocketDeviceTest, SignalsDoNotExtendTheTimeLimits) {
+    platform::SetReplyTimeoutMs(300);
+    const std::string queueFullPath = runtimeDir.Path() + "/busy";
+    const int listener = ListenerWithFullQueue(queueFullPath);
+    struct Case {
+        const char* name;
+        const char* devicePath;
+    } cases[] = {
+        {"open while the driver's queue is full", "\\\\.\\busy"},
+        {"reply that never comes", kPath},
+    };
+    driver.InjectFault(DriverFault::kStall);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SignalRain rain;
+        const DWORD error = OpenRequestClose(c.devicePath, {1}, 4).error;
+        EXPECT_TRUE(rain.Stop()) << "the call only ended when the signals did";
+        EXPECT_EQ(error, ERROR_SEM_TIMEOUT);
+    }
+    close(listener);
 }
 
 TEST_F(SocketDeviceTest, SendsTheRequestAsGiven) {
@@ -168,21 +266,45 @@ TEST_F(SocketDeviceTest, MissingDriverIsFileNotFound) {
     EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
 }
 
+// Without XDG_RUNTIME_DIR, for one test: the socket of a device of this process's own lives in
+// /tmp/NAME-UID/, which is removed with everything in it at the end.
+class FallbackPlace {
+  public:
+    FallbackPlace()
+        : name_("devtest-" + std::to_string(getpid())),
+          directory_("/tmp/" + name_ + "-" + std::to_string(getuid())),
+          devicePath_("\\\\.\\" + name_) {
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+    ~FallbackPlace() {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory_, ignored);
+        std::filesystem::remove_all(directory_ + ".elsewhere", ignored);
+    }
+    const char* name() const { return name_.c_str(); }
+    const std::string& directory() const { return directory_; }
+    std::string socket() const { return directory_ + "/" + name_; }
+    DWORD OpenError() const { return OpenRequestClose(devicePath_.c_str(), {1}, 4).error; }
+
+  private:
+    test_support::TempRuntimeDir restoresTheEnvironment_;
+    std::string name_, directory_, devicePath_;
+};
+
 // Both ends find the socket in the same place: in XDG_RUNTIME_DIR when that is an absolute path,
-// otherwise at /tmp/NAME-UID.
+// otherwise in the private directory /tmp/NAME-UID.
 TEST(SocketPlaceTest, DriverAndCallsAgree) {
-    test_support::TempRuntimeDir runtimeDir;
-    const std::string name = "devtest-" + std::to_string(getpid());
-    const std::string inTmp = "/tmp/" + name + "-" + std::to_string(getuid());
-    const std::string path = "\\\\.\\" + name;
+    FallbackPlace fallback;
+    const std::string runtimeDir = "/tmp/" + std::string(fallback.name()) + "-rt";
+    std::filesystem::create_directory(runtimeDir);
     struct Case {
         const char* runtimeDir;  // nullptr: unset
         std::string socket;
     } cases[] = {
-        {runtimeDir.Path().c_str(), runtimeDir.Path() + "/" + name},
-        {nullptr, inTmp},
-        {"", inTmp},
-        {"relative/dir", inTmp},
+        {runtimeDir.c_str(), runtimeDir + "/" + fallback.name()},
+        {nullptr, fallback.socket()},
+        {"", fallback.socket()},
+        {"relative/dir", fallback.socket()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.runtimeDir ? c.runtimeDir : "(unset)");
@@ -192,10 +314,70 @@ TEST(SocketPlaceTest, DriverAndCallsAgree) {
             unsetenv("XDG_RUNTIME_DIR");
         }
         CannedHandler handler;
-        test_support::ScriptedSocketDriver driver(name.c_str(), &handler);
+        test_support::ScriptedSocketDriver driver(fallback.name(), &handler);
         EXPECT_EQ(driver.SocketPath(), c.socket);
-        EXPECT_TRUE(OpenRequestClose(path.c_str(), {1}, 4).ok);
+        EXPECT_EQ(fallback.OpenError(), 0u);
     }
+    std::filesystem::remove_all(runtimeDir);
+    struct stat st;
+    EXPECT_NE(lstat(fallback.directory().c_str(), &st), 0) << "the driver removes its directory";
+}
+
+// A directory in /tmp that anybody could have made, or a socket reached through a symlink, is
+// never used: the open fails with ERROR_ACCESS_DENIED and a driver will not listen there.
+TEST(SocketPlaceTest, FallbackDirectoryMustBeOursAndPrivate) {
+    using Craft = void (*)(const FallbackPlace&);
+    struct Case {
+        const char* name;
+        Craft craft;  // applied with a driver listening in the proper place
+        DWORD error;
+    } cases[] = {
+        {"private", [](const FallbackPlace&) {}, 0},
+        {"open to the group", [](const FallbackPlace& f) { chmod(f.directory().c_str(), 0750); },
+         ERROR_ACCESS_DENIED},
+        {"open to others", [](const FallbackPlace& f) { chmod(f.directory().c_str(), 0703); },
+         ERROR_ACCESS_DENIED},
+        {"a symlink to a private directory",
+         [](const FallbackPlace& f) {
+             rename(f.directory().c_str(), (f.directory() + ".elsewhere").c_str());
+             symlink((f.directory() + ".elsewhere").c_str(), f.directory().c_str());
+         },
+         ERROR_ACCESS_DENIED},
+        {"the socket a symlink",
+         [](const FallbackPlace& f) {
+             mkdir((f.directory() + ".elsewhere").c_str(), 0700);
+             const std::string moved = f.directory() + ".elsewhere/socket";
+             rename(f.socket().c_str(), moved.c_str());
+             symlink(moved.c_str(), f.socket().c_str());
+         },
+         ERROR_ACCESS_DENIED},
+        {"a file",
+         [](const FallbackPlace& f) {
+             std::filesystem::remove_all(f.directory());
+             std::ofstream(f.directory()) << "x";
+         },
+         ERROR_ACCESS_DENIED},
+        {"nothing", [](const FallbackPlace& f) { std::filesystem::remove_all(f.directory()); },
+         ERROR_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FallbackPlace fallback;
+        CannedHandler handler;
+        test_support::ScriptedSocketDriver driver(fallback.name(), &handler);
+        struct stat st;
+        ASSERT_EQ(lstat(fallback.directory().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        c.craft(fallback);
+        EXPECT_EQ(fallback.OpenError(), c.error);
+        EXPECT_EQ(handler.calls, c.error == 0 ? 1 : 0);
+        // The fake driver, like the real one, makes its socket only in a directory that passes.
+        if (c.error == ERROR_ACCESS_DENIED && std::string(c.name) != "the socket a symlink") {
+            EXPECT_THROW(test_support::ScriptedSocketDriver(fallback.name(), &handler),
+                         std::runtime_error);
+        }
+    }
+    EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
 }
 
 }  // namespace

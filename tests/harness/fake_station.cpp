@@ -102,6 +102,11 @@ FakeStation::Bytes FakeStation::AnswerFor(uint32_t code, uint32_t index) const {
     return answer;
 }
 
+uint32_t FakeStation::Limited(uint32_t length) const {
+    return answerLimit_ >= 0 && answerLimit_ < length ? static_cast<uint32_t>(answerLimit_)
+                                                      : length;
+}
+
 uint32_t FakeStation::Serve(uint32_t controlCode, const uint8_t* input, uint32_t inputLength,
                             uint8_t* output, uint32_t outputLength, uint32_t* answerLength) {
     Request request{controlCode, inputLength >= 4 ? Word(input) : 0, 0, 0, 0};
@@ -119,13 +124,13 @@ uint32_t FakeStation::Serve(uint32_t controlCode, const uint8_t* input, uint32_t
         Bytes answer = AnswerFor(request.code, request.index);
         answer.resize(512, 0);
         std::memcpy(output + 16, answer.data(), 512);
-        *answerLength = kSmtBuffer;
+        *answerLength = Limited(kSmtBuffer);
         return 0;
     }
     if (controlCode == kDriverStats) {
         if (outputLength != kStatsBuffer) return kInvalidParameter;
         std::memcpy(output, stats.data(), kStatsBuffer);
-        *answerLength = kStatsBuffer;
+        *answerLength = Limited(kStatsBuffer);
         return 0;
     }
     return kNotSupported;

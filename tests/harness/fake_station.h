@@ -39,6 +39,9 @@ class FakeStation : public wire::DeviceHandler {
     void RefuseWith(uint32_t status) { refuseStatus_ = status; }
     // Requests for instances other than these are refused with 0x1F.
     void ServeInstances(uint32_t count) { instances_ = count; }
+    // Served answers report at most `bytes` bytes, as a faulty driver's "successful" short
+    // answer; -1 lifts the limit.
+    void AnswerAtMost(int64_t bytes) { answerLimit_ = bytes; }
 
     // The 37 words of the statistics record.
     std::vector<uint32_t> stats = std::vector<uint32_t>(37, 0);
@@ -53,11 +56,13 @@ class FakeStation : public wire::DeviceHandler {
 
   private:
     Bytes AnswerFor(uint32_t code, uint32_t index) const;
+    uint32_t Limited(uint32_t length) const;
 
     std::map<std::pair<uint16_t, uint32_t>, Bytes> records_;  // (type, index) -> value
     std::map<std::pair<uint32_t, uint32_t>, Bytes> raw_;
     uint32_t refuseStatus_ = 0;
     uint32_t instances_ = 3;
+    int64_t answerLimit_ = -1;
 };
 
 // Big-endian helpers for building values.

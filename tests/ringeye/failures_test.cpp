@@ -62,4 +62,29 @@ TEST(RingeyeFailures, NoDescriptorIsLeftAfterManyFailedCyclesOverTheSocket) {
     EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
 }
 
+// An SMT answer that stops short of its header or inside a record it declares is a failed
+// request, whatever the driver's status said; the next refresh asks again.
+TEST(RingeyeFailures, ShortAnswerIsAFailedRequestRetriedNextRefresh) {
+    const int64_t kShortCounts[] = {0, 15, 18, 21};  // none, header cut, record header, value
+    const std::string kInvalidData =
+        Padded("IOCTL Failed for DevInstance 0, GetLastError = d").substr(1);
+    MonitorHarness h;
+    h.station.FillHealthy(2);
+    std::vector<std::string> shown;
+    std::string header;
+    uint64_t at = 500;
+    for (int64_t count : kShortCounts) {
+        h.At(at, [&h, count] { h.station.AnswerAtMost(count); });
+        h.At(at + 1500, [&] { shown.push_back(h.Row(0).substr(1)); });
+        at += 2000;
+    }
+    h.At(at, [&] { h.station.AnswerAtMost(-1); });
+    h.At(at + 1500, [&] { header = h.Cells(1, 19, 20); });
+    h.RunRingeye(at + 1600);
+    ASSERT_EQ(shown.size(), std::size(kShortCounts));
+    for (size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i], kInvalidData) << kShortCounts[i] << " bytes";
+    EXPECT_EQ(header, "0800 3E12 3456  ECM-");
+}
+
 }  // namespace

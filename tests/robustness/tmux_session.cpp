@@ -77,6 +77,18 @@ Pane TmuxSession::Capture(bool joined) {
     return rows;
 }
 
+Pane TmuxSession::CaptureMarked(Pane* marks) {
+    Pane rows;
+    marks->clear();
+    std::istringstream lines(Run("capture-pane -p -e -t monitor"));
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        marks->emplace_back();
+        SplitStyledRow(line, &rows.back(), &marks->back());
+    }
+    return rows;
+}
+
 Pane TmuxSession::WaitFor(const std::function<bool(const Pane&)>& ready, bool joined) {
     Pane rows;
     for (int attempt = 0; attempt < kPollAttempts; ++attempt) {
@@ -120,6 +132,38 @@ int TmuxSession::ProgramPid() {
         std::this_thread::sleep_for(kPollPause);
     }
     return 0;
+}
+
+void SplitStyledRow(const std::string& styled, std::string* text, std::string* marks) {
+    bool red = false, reverse = false;
+    text->clear();
+    marks->clear();
+    for (size_t i = 0; i < styled.size(); ++i) {
+        if (styled.compare(i, 2, "\033[") != 0) {
+            if (styled[i] == '\033') continue;  // another sequence: tmux sends only SGR here
+            text->push_back(styled[i]);
+            marks->push_back(red || reverse ? '^' : ' ');
+            continue;
+        }
+        const size_t end = styled.find_first_of("ABCDEFGHJKSTfmhlsu", i + 2);
+        if (end == std::string::npos) break;
+        if (styled[end] == 'm') {
+            std::istringstream parameters(styled.substr(i + 2, end - i - 2));
+            std::string parameter;
+            bool any = false;
+            while (std::getline(parameters, parameter, ';')) {
+                any = true;
+                const int code = parameter.empty() ? 0 : std::stoi(parameter);
+                if (code == 0) red = reverse = false;
+                if (code == 7) reverse = true;
+                if (code == 27) reverse = false;
+                if ((code >= 30 && code <= 39) || (code >= 90 && code <= 97)) red = code == 31;
+                if (code == 38) break;  // a colour by number: never our red
+            }
+            if (!any) red = reverse = false;
+        }
+        i = end;
+    }
 }
 
 std::string CellsOf(const Pane& pane, size_t row, size_t column, size_t length) {

@@ -33,6 +33,9 @@ class TmuxSession {
     // The visible rows, trailing blanks removed (as tmux gives them); `joined` rejoins the lines
     // the terminal wrapped.
     Pane Capture(bool joined = false);
+    // The visible rows with their trouble marks, read from the colours tmux keeps for each cell:
+    // `marks` gets one row per text row, '^' under a cell drawn red or in reverse video.
+    Pane CaptureMarked(Pane* marks);
     // Polls the pane (boundedly) until `ready` holds; answers the last capture either way.
     Pane WaitFor(const std::function<bool(const Pane&)>& ready, bool joined = false);
     // A tmux format of the pane, such as #{alternate_on}, polled until it reads `wanted`.
@@ -48,6 +51,10 @@ class TmuxSession {
     std::string directory_;
     std::string server_;
 };
+
+// A row captured with its escape sequences (capture-pane -e) split into its text and its marks:
+// '^' for a cell drawn red or in reverse video, ' ' for the others.
+void SplitStyledRow(const std::string& styled, std::string* text, std::string* marks);
 
 // Cells [column, column + length) of a captured row, blank beyond its end.
 std::string CellsOf(const Pane& pane, size_t row, size_t column, size_t length);

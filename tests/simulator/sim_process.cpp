@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,7 +43,7 @@ TempDir::~TempDir() {
 }
 
 SimProcess::SimProcess(const std::string& runtimeDir, const std::string& logDir,
-                       const std::vector<std::string>& args)
+                       const std::vector<std::string>& args, int descriptorLimit)
     : runtimeDir_(runtimeDir) {
     const std::string name = logDir + "/sim" + std::to_string(Counter());
     outPath_ = name + ".out";
@@ -69,6 +70,13 @@ SimProcess::SimProcess(const std::string& runtimeDir, const std::string& logDir,
     if (out < 0 || err < 0) _exit(127);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
+    close(out);
+    close(err);
+    if (descriptorLimit > 0) {
+        const rlimit limit{static_cast<rlim_t>(descriptorLimit),
+                           static_cast<rlim_t>(descriptorLimit)};
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(127);
+    }
     execve(argPointers[0], argPointers.data(), envPointers.data());
     _exit(127);
 }

@@ -25,9 +25,10 @@ class TempDir {
 class SimProcess {
   public:
     // Starts the simulator with XDG_RUNTIME_DIR set to `runtimeDir`; its output goes to files
-    // in `logDir`.
+    // in `logDir`. A `descriptorLimit` above 0 lowers its limit of open descriptors, as
+    // `ulimit -n` does.
     SimProcess(const std::string& runtimeDir, const std::string& logDir,
-               const std::vector<std::string>& args = {});
+               const std::vector<std::string>& args = {}, int descriptorLimit = 0);
     // Kills the process if it still runs.
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "platform/clock.h"
@@ -268,6 +270,81 @@ TEST_F(SocketServerTest, ServesManyClientsAtOnce) {
         close(fd);
     for (int fd : busy)
         close(fd);
+}
+
+// Clients that send a request one byte at a time, a byte well inside the stall time after the
+// one before, and never finish it; they go on until the server closes them or the test ends.
+class TricklingClients {
+  public:
+    TricklingClients(const std::string& path, int count) {
+        for (int i = 0; i < count; ++i)
+            fds_.push_back(sim_test::ConnectTo(path, kReplyMs));
+        thread_ = std::thread([this] {
+            const std::vector<uint8_t> request = sim_test::RequestBytes(
+                sim::kIoctlSmtGet, sim_test::SmtGetBuffer(0, 0x2014, 1), sim::kSmtBufferSize);
+            std::unique_lock<std::mutex> lock(mutex_);
+            for (size_t at = 0; at < request.size(); ++at) {
+                for (int fd : fds_)
+                    send(fd, &request[at], 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (stopped_.wait_for(lock, std::chrono::milliseconds(300),
+                                      [this] { return stop_; }))
+                    return;
+            }
+        });
+    }
+    ~TricklingClients() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        stopped_.notify_all();
+        thread_.join();
+        for (int fd : fds_)
+            close(fd);
+    }
+    const std::vector<int>& fds() const { return fds_; }
+
+  private:
+    std::vector<int> fds_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+// More slow clients than the server has connections: a monitor is still answered at once, and
+// every slow client is closed in the end although it never stops sending.
+TEST_F(SocketServerTest, SlowClientsNeverLockOthersOut) {
+    SimProcess sim(runtime_.path(), logs_.path());
+    ASSERT_TRUE(sim.WaitUntilServing(kStartMs)) << sim.Errors();
+    TricklingClients slow(sim.SocketPath(), 40);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(ServedOnNewConnection(sim.SocketPath())) << "request " << i;
+    for (size_t i = 0; i < slow.fds().size(); ++i)
+        EXPECT_TRUE(sim_test::PeerCloses(slow.fds()[i], kCloseMs)) << "slow client " << i;
+}
+
+// With room for only a few connections, idle clients give way to new ones, and running out of
+// descriptors is reported once, not once per try.
+TEST_F(SocketServerTest, OutOfDescriptorsTheLongestIdleGiveWay) {
+    SimProcess sim(runtime_.path(), logs_.path(), {}, 10);
+    ASSERT_TRUE(sim.WaitUntilServing(kStartMs)) << sim.Errors();
+    // Served once while descriptors are to spare: the sanitizers' first check of the driver's
+    // type needs a descriptor of its own.
+    EXPECT_TRUE(ServedOnNewConnection(sim.SocketPath()));
+    std::vector<int> idle;
+    for (int i = 0; i < 20; ++i)
+        idle.push_back(sim_test::ConnectTo(sim.SocketPath(), kReplyMs));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(ServedOnNewConnection(sim.SocketPath())) << "request " << i;
+    for (int fd : idle)
+        close(fd);
+    const std::string errors = sim.Errors();
+    size_t lines = 0;
+    for (size_t at = errors.find("accept:"); at != std::string::npos;
+         at = errors.find("accept:", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << errors;
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ void WellBehaved(int number, uint32_t instances, Deadline deadline, ClientTally*
     const FetchRequest* entry = FetchList;
     uint8_t smt[kSmtRequestSize];
     uint8_t stats[kStatsLength];
-    for (uint64_t turn = 0; Before(deadline); ++turn) {
+    // At least one request, however late the thread starts.
+    for (uint64_t turn = 0; turn == 0 || Before(deadline); ++turn) {
         std::string failure;
         if (turn % 4 == 3) {
             std::memset(stats, 0, sizeof stats);

@@ -54,8 +54,8 @@ class Fd {
 Fd BindDeviceSocket(const char* name, std::string* path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (!platform::DeviceSocketPath(name, address.sun_path)) {
-        throw std::runtime_error(std::string("no socket path for device name '") + name + "'");
+    if (platform::PrepareDeviceSocket(name, address.sun_path) != platform::Place::kSafe) {
+        throw std::runtime_error(std::string("no safe socket path for device name '") + name + "'");
     }
     *path = address.sun_path;
     unlink(address.sun_path);
@@ -78,7 +78,7 @@ std::vector<uint8_t> ReplyBytes(uint32_t status, const uint8_t* answer, uint32_t
 
 class ScriptedSocketDriver::Server {
   public:
-    Server(const char* name, wire::DeviceHandler* handler) : handler_(handler) {
+    Server(const char* name, wire::DeviceHandler* handler) : name_(name), handler_(handler) {
         if (handler == nullptr) throw std::invalid_argument("ScriptedSocketDriver needs a handler");
         listenFd_ = BindDeviceSocket(name, &path_);
         if (listen(listenFd_.get(), SOMAXCONN) != 0) ThrowErrno("listen " + path_);
@@ -94,6 +94,7 @@ class ScriptedSocketDriver::Server {
         }
         thread_.join();
         unlink(path_.c_str());
+        platform::RemoveDeviceSocketDirectory(name_.c_str());
     }
 
     void InjectFault(DriverFault fault, int requests, uint32_t status) {
@@ -258,6 +259,7 @@ class ScriptedSocketDriver::Server {
         return true;
     }
 
+    std::string name_;
     wire::DeviceHandler* handler_;
     std::string path_;
     Fd listenFd_;

@@ -126,4 +126,29 @@ TEST(TallyerScreen, RefusedRequestShowsInstanceAndErrorCode) {
         "refused");
 }
 
+// A "successful" answer shorter than the record shows no stale or partial counters: it is a
+// failed request, and the next cycle asks again.
+TEST(TallyerScreen, ShortAnswerIsAFailedRequestRetriedNextCycle) {
+    MonitorHarness h;
+    h.station.stats = DistinctRecord();
+    std::vector<uint32_t> later = DistinctRecord();
+    later[0] = 5;
+    const std::string kInvalidData =
+        "***ERROR***: IOCTL Failed for DevInstance 0, GetLastError = d";
+    std::vector<std::string> empty, oneShort, whole;
+    h.At(800, [&] {
+        h.station.stats = later;
+        h.station.AnswerAtMost(0);
+    });
+    h.At(1500, [&] { empty = h.Rows(0, kScreenRows - 1); });
+    h.At(1800, [&] { h.station.AnswerAtMost(147); });
+    h.At(2500, [&] { oneShort = h.Rows(0, kScreenRows - 1); });
+    h.At(2800, [&] { h.station.AnswerAtMost(-1); });
+    h.At(3500, [&] { whole = h.Rows(0, kScreenRows - 1); });
+    EXPECT_EQ(h.RunTallyer(3600), 0);
+    ExpectScreen(empty, FailureScreen('/', kInvalidData), "no bytes");
+    ExpectScreen(oneShort, FailureScreen('-', kInvalidData), "one byte short");
+    ExpectScreen(whole, CountersScreen('\\', later), "whole again");
+}
+
 }  // namespace

@@ -371,3 +371,56 @@ TEST(WindowRecord, OptionsByteIsWhereTheProgramsSetIt) {
 }
 
 }  // namespace
+
+namespace {
+
+using Styles = VtwinTest;
+
+// Styles live beside the text: setting one never changes a character or the cursor, writing or
+// erasing a cell makes it plain again, and pads and the main window carry them to the screen.
+TEST_F(Styles, TroubleStyleFollowsItsCellsAndLeavesTheTextAlone) {
+    OpenMain();
+    VtHandle pad = vtNewPad(42, 80);
+    ASSERT_NE(vtMove(mainWindow, 2, 10), 0);
+    vtPutString(mainWindow, "ABCDEFGH");
+    ASSERT_NE(vtMove(pad, 30, 5), 0);
+    vtPutString(pad, "padded");
+
+    EXPECT_EQ(vtSetStyle(mainWindow, 2, 12, 3, kVtStyleTrouble), 3);
+    EXPECT_EQ(vtSetStyle(mainWindow, 3, 82, 5, kVtStyleTrouble), 2) << "clipped at the row's end";
+    EXPECT_EQ(vtSetStyle(pad, 30, 6, 4, kVtStyleTrouble), 4);
+    const struct {
+        const char* name;
+        int answer;
+    } refused[] = {
+        {"unknown style", vtSetStyle(mainWindow, 2, 10, 1, 7)},
+        {"row outside", vtSetStyle(mainWindow, 26, 0, 1, kVtStyleTrouble)},
+        {"column outside", vtSetStyle(mainWindow, 0, -1, 1, kVtStyleTrouble)},
+        {"no cells", vtSetStyle(mainWindow, 0, 0, 0, kVtStyleTrouble)},
+        {"null handle", vtSetStyle(nullptr, 0, 0, 1, kVtStyleTrouble)},
+    };
+    for (const auto& call : refused)
+        EXPECT_EQ(call.answer, 0) << call.name;
+
+    // Shown through vtUpdate: the pad rectangle, then the main-window cells written since.
+    ASSERT_NE(vtShowPad(pad, 22, 0, 5, 0, 21, 79), 0);
+    vtUpdate();
+    EXPECT_EQ(display.Row(2), RowWith(10, "ABCDEFGH"));
+    EXPECT_EQ(display.Marks(2, 10, 8), "  ^^^   ");
+    EXPECT_EQ(display.Marks(3, 80, 4), "  ^^");
+    EXPECT_EQ(display.Cells(13, 5, 6), "padded");
+    EXPECT_EQ(display.Marks(13, 5, 6), " ^^^^ ");
+
+    ASSERT_NE(vtMove(mainWindow, 2, 13), 0);
+    vtPutChar(mainWindow, 'x');
+    vtSetStyle(mainWindow, 2, 14, 1, kVtStyleNormal);
+    vtRefresh(mainWindow);
+    EXPECT_EQ(display.Row(2), RowWith(10, "ABCxEFGH"));
+    EXPECT_EQ(display.Marks(2, 10, 8), "  ^     ") << "a written cell is plain";
+
+    vtErase(mainWindow);
+    vtRefresh(mainWindow);
+    EXPECT_EQ(display.Marks(2, 0, 84), std::string(84, ' ')) << "erasing clears every style";
+}
+
+}  // namespace

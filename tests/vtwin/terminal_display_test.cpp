@@ -148,6 +148,47 @@ TEST_F(TerminalToFile, CloseRestoresOnceAndCanBeRepeated) {
     EXPECT_EQ(terminal->TakeKey(true), 0);
 }
 
+// A trouble cell is red on a terminal with colours, in reverse video without colours or under
+// NO_COLOR; its style is sent where it changes and not again while it stands.
+TEST_F(TerminalToFile, TroubleCellsAreRedOrReverseAndSentOnlyWhenChanged) {
+    const struct {
+        const char* name;
+        const char* terminalType;
+        const char* noColor;  // nullptr: unset
+        const char* expected;
+    } cases[] = {
+        {"colours", "xterm", nullptr, "\033[31m"},
+        {"empty NO_COLOR", "xterm", "", "\033[31m"},
+        {"NO_COLOR", "xterm", "1", "\033[0;7m"},
+        {"no colours", "vt220", nullptr, "\033[0;7m"},
+    };
+    image.styles.assign(24, std::string(80, char{kVtStyleNormal}));
+    image.text[5].replace(10, 4, "Fail");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.noColor)
+            setenv("NO_COLOR", c.noColor, 1);
+        else
+            unsetenv("NO_COLOR");
+        TerminalDisplay display(output, input, c.terminalType);
+        display.Open("", 24, 80);
+        display.Present(image);
+        const size_t plain = Written().size();
+        image.styles[5].replace(10, 4, 4, char{kVtStyleTrouble});
+        display.Present(image);
+        const std::string marked = Written().substr(plain);
+        EXPECT_NE(marked.find(c.expected), std::string::npos) << marked;
+        EXPECT_NE(marked.find("Fail"), std::string::npos) << marked;
+        display.Present(image);
+        EXPECT_EQ(Written().size(), plain + marked.size()) << "an unchanged image sends nothing";
+        image.styles[5].replace(10, 4, 4, char{kVtStyleNormal});
+        display.Present(image);
+        EXPECT_LT(Written().size() - plain - marked.size(), 24u) << "back to plain";
+        display.Close();
+    }
+    unsetenv("NO_COLOR");
+}
+
 TEST(TerminalSignals, HandlersOnlyNoteTheSignalAndWakeTheWait) {
     ASSERT_TRUE(vtwin::InstallTerminalSignals());
     std::raise(SIGWINCH);

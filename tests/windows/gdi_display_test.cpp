@@ -10,6 +10,7 @@
 #include "platform/vtwin/gdi_display.h"
 #include "platform/vtwin/gdi_rows_file.h"
 #include "platform/vtwin/key_translation.h"
+#include "platform/vtwin/vtwin.h"
 
 namespace {
 
@@ -17,10 +18,10 @@ constexpr int kRows = 24, kColumns = 84;
 
 class GdiDisplayTest : public ::testing::Test {
   protected:
-    void Open() {
+    void Open(int cmdShow = SW_HIDE) {
         vtwin::WindowRequest request;
         request.instance = GetModuleHandleA(nullptr);
-        request.cmdShow = SW_HIDE;
+        request.cmdShow = cmdShow;
         request.fontFace = "Courier";
         request.fontSize = 7;
         display.PrepareWindow(request);
@@ -119,6 +120,32 @@ TEST_F(GdiDisplayTest, EveryPresentRewritesTheRowsFile) {
         EXPECT_EQ(content.str(), expected) << first;
     }
     DeleteFileA(path);
+}
+
+// Trouble cells are painted in the trouble colour; the same text in plain cells never is.
+TEST_F(GdiDisplayTest, TroubleCellsArePaintedInTheTroubleColour) {
+    Open(SW_SHOWNOACTIVATE);
+    vtwin::ScreenImage image;
+    image.rows = kRows;
+    image.columns = kColumns;
+    image.text.assign(kRows, std::string(kColumns, ' '));
+    image.styles.assign(kRows, std::string(kColumns, char{kVtStyleNormal}));
+    image.text[2].replace(10, 4, "Fail");
+    image.text[3].replace(10, 4, "Fail");
+    image.styles[2].replace(10, 4, 4, char{kVtStyleTrouble});
+    display.Present(image);
+    auto troublePixels = [&](int row) {
+        HDC dc = GetDC(display.Window());
+        int count = 0;
+        for (int y = row * display.CellHeight(); y < (row + 1) * display.CellHeight(); ++y) {
+            for (int x = 10 * display.CellWidth(); x < 14 * display.CellWidth(); ++x)
+                count += GetPixel(dc, x, y) == vtwin::GdiDisplay::kTroubleColor ? 1 : 0;
+        }
+        ReleaseDC(display.Window(), dc);
+        return count;
+    };
+    EXPECT_GT(troublePixels(2), 0);
+    EXPECT_EQ(troublePixels(3), 0);
 }
 
 }  // namespace

@@ -1,0 +1,186 @@
+#include "ringagent/snmp_agent.h"
+
+// net-snmp's headers must come in this order.
+// clang-format off
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+#include <net-snmp/agent/net-snmp-agent-includes.h>
+// clang-format on
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/clock.h"
+#include "ringagent/mib_view.h"
+#include "ringagent/station_cache.h"
+
+namespace {
+
+constexpr char kAgentName[] = "ringagent";
+
+StationCache* Cache = nullptr;
+
+// Signals end the loop through a pipe that the loop's select watches, so a signal that arrives
+// just before the loop blocks still wakes it.
+int SignalPipe[2] = {-1, -1};
+volatile sig_atomic_t StopRequested = 0;
+
+void OnTerminationSignal(int) {
+    StopRequested = 1;
+    const char byte = 0;
+    const ssize_t written = write(SignalPipe[1], &byte, 1);
+    (void)written;  // a full pipe already wakes the loop
+}
+
+void OnSignalPipe(int fd, void*) {
+    char bytes[16];
+    while (read(fd, bytes, sizeof bytes) > 0) {
+    }
+}
+
+bool InstallSignalHandlers() {
+    if (pipe(SignalPipe) != 0) return false;
+    for (int fd : SignalPipe) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    register_readfd(SignalPipe[0], OnSignalPipe, nullptr);
+    return true;
+}
+
+void ReportStation(int instance, bool answered, const char* reason) {
+    if (answered) {
+        snmp_log(LOG_INFO, "device instance %d answers: served as SMT index %d\n", instance,
+                 instance + 1);
+    } else {
+        snmp_log(LOG_WARNING, "device instance %d does not answer (%s): no rows for it\n", instance,
+                 reason[0] ? reason : "no reason given");
+    }
+}
+
+// The request's OID as 32-bit subidentifiers; longer names than any instance are cut, which
+// keeps their order against every instance the agent serves.
+size_t TakeName(const netsnmp_variable_list* variable, uint32_t* name) {
+    const size_t length = variable->name_length < MAX_OID_LEN ? variable->name_length : MAX_OID_LEN;
+    for (size_t i = 0; i < length; ++i) {
+        name[i] =
+            variable->name[i] > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(variable->name[i]);
+    }
+    return length;
+}
+
+void SetValue(netsnmp_variable_list* variable, const MibValue& value) {
+    switch (value.kind) {
+        case MibValue::Kind::kInteger:
+            snmp_set_var_typed_integer(variable, ASN_INTEGER, static_cast<long>(value.number));
+            break;
+        case MibValue::Kind::kCounter:
+            snmp_set_var_typed_integer(variable, ASN_COUNTER, static_cast<long>(value.number));
+            break;
+        case MibValue::Kind::kOctets:
+            snmp_set_var_typed_value(variable, ASN_OCTET_STR, value.octets, value.length);
+            break;
+    }
+}
+
+int HandleFddimib(netsnmp_mib_handler*, netsnmp_handler_registration*,
+                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
+    if (info->mode != MODE_GET && info->mode != MODE_GETNEXT) {
+        netsnmp_request_set_error_all(requests, SNMP_ERR_NOTWRITABLE);
+        return SNMP_ERR_NOERROR;
+    }
+    Cache->Refresh();
+    uint32_t name[MAX_OID_LEN];
+    for (netsnmp_request_info* request = requests; request; request = request->next) {
+        if (request->processed) continue;
+        netsnmp_variable_list* variable = request->requestvb;
+        const size_t length = TakeName(variable, name);
+        MibValue value;
+        if (info->mode == MODE_GET) {
+            if (FindInstance(*Cache, name, length, &value)) {
+                SetValue(variable, value);
+            } else {
+                netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
+            }
+            continue;
+        }
+        MibOid next;
+        // Past the last instance the request stays as it is, and the master asks the next
+        // subtree's agent.
+        if (!FindNextInstance(*Cache, name, length, &next, &value)) continue;
+        oid nextName[kMaxOidLength];
+        for (size_t i = 0; i < next.length; ++i)
+            nextName[i] = next.ids[i];
+        snmp_set_var_objid(variable, nextName, next.length);
+        SetValue(variable, value);
+    }
+    return SNMP_ERR_NOERROR;
+}
+
+bool RegisterFddimib() {
+    oid subtree[kFddimibOidLength];
+    for (size_t i = 0; i < kFddimibOidLength; ++i)
+        subtree[i] = kFddimibOid[i];
+    netsnmp_handler_registration* registration = netsnmp_create_handler_registration(
+        "fddimib", HandleFddimib, subtree, kFddimibOidLength, HANDLER_CAN_RONLY);
+    return registration && netsnmp_register_handler(registration) == MIB_REGISTERED_OK;
+}
+
+}  // namespace
+
+int RunAgent(const AgentOptions& options) {
+    if (options.foreground) {
+        snmp_enable_stderrlog();
+    } else {
+        snmp_enable_syslog_ident(kAgentName, LOG_DAEMON);
+        if (netsnmp_daemonize(1, 0) != 0) return 1;
+    }
+    // A subagent with settings from the command line only: no configuration files of the
+    // host's own agent, nothing persisted between runs, no MIB files read (it names no OIDs).
+    setenv("MIBS", "", 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    if (!options.masterAddress.empty()) {
+        netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET,
+                              options.masterAddress.c_str());
+    }
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
+                       options.pingSeconds);
+
+    StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation);
+    Cache = &cache;
+    init_agent(kAgentName);
+    if (!RegisterFddimib()) {
+        snmp_log(LOG_ERR, "cannot register the fddimib subtree\n");
+        return 1;
+    }
+    init_snmp(kAgentName);
+    // Reading the (empty) configuration sets the interval back to its default: set it again,
+    // since it also decides how soon a master that closed the session is dialled again.
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
+                       options.pingSeconds);
+    if (!InstallSignalHandlers()) {
+        snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
+        return 1;
+    }
+    snmp_log(LOG_INFO, "serving fddimib (1.3.6.1.2.1.10.15.73) through AgentX\n");
+    while (!StopRequested)
+        agent_check_and_process(1);
+    snmp_log(LOG_INFO, "stopping\n");
+    snmp_shutdown(kAgentName);
+    Cache = nullptr;
+    return 0;
+}

@@ -1,0 +1,16 @@
+// The agent's side of net-snmp: an AgentX subagent that serves the fddimib subtree from the
+// station cache.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct AgentOptions {
+    std::string masterAddress;  // empty: net-snmp's default AgentX socket
+    uint64_t cacheMs = 1000;
+    int pingSeconds = 5;  // how often the master is checked, and how soon a lost one is redialled
+    bool foreground = false;
+};
+
+// Runs until a termination signal; returns the process's exit status.
+int RunAgent(const AgentOptions& options);
