@@ -4,6 +4,7 @@
 
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
+#include "ringeye/ringeye_main.h"
 
 namespace {
 
@@ -21,5 +22,5 @@ void ShowVersionRefusal(uint32_t version) {
 
 const FetchHooks RingeyeFetchHooks = {
     ShowVersionRefusal,
-    nullptr,  // every cycle runs to its end
+    ContinueUnlessInterrupted,
 };

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/command_keys.h"
 #include "common/device_channel.h"
 #include "common/number_dialog.h"
 #include "platform/clock.h"
@@ -38,6 +39,10 @@ constexpr int kFirstPageRow = 5, kSecondPageRow = 22, kMenuRow = 40;
 constexpr int kHeaderLastRow = 4, kPageLastRow = 21, kMenuLastRow = 23, kLastColumn = 79;
 
 int SpinnerPhase = 1;
+// The cycle under way was interrupted by a key with a command; it paints nothing more.
+bool CycleAbandoned = false;
+// What a screen routine's outcome becomes when its cycle was abandoned: nothing was painted.
+constexpr int kScreenAbandoned = 1;
 
 void ShowRequestFailure(const char* message, ChannelFailure) {
     std::snprintf(TextBuffer, sizeof TextBuffer, "%s", message);
@@ -69,6 +74,7 @@ void ResetState() {
     ResetRepaintState();
     ForgetTroubleHistory();
     SpinnerPhase = 1;
+    CycleAbandoned = false;
 }
 
 void SetMainOption(uint8_t bit) {
@@ -85,12 +91,38 @@ int MapKey(int key) {
     return kNoCommand;
 }
 
+namespace {
+
+bool HasCommand(int key) {
+    return MapKey(key) != kNoCommand;
+}
+
+}  // namespace
+
+bool ContinueUnlessInterrupted() {
+    if (!CycleAbandoned) CycleAbandoned = CommandKeyWaiting(MainWindow, HasCommand);
+    return !CycleAbandoned;
+}
+
 int DisplayScreen(int screen) {
     const ScreenEntry* entry = FindScreen(screen);
     if (!entry) return kScreenPainted;
     if (entry->portIndex >= 0) PortIndex = entry->portIndex;
     return entry->paint();
 }
+
+namespace {
+
+// Runs the screen's routine for a new cycle; a command key that is already waiting (typed
+// ahead of the one that started this cycle) abandons it before its first request.
+int RunCycle(int screen) {
+    CycleAbandoned = false;
+    if (!ContinueUnlessInterrupted()) return kScreenAbandoned;
+    const int outcome = DisplayScreen(screen);
+    return CycleAbandoned ? kScreenAbandoned : outcome;
+}
+
+}  // namespace
 
 void ShowFrame() {
     vtShowPad(ScreenPad, 0, 0, 0, 0, kHeaderLastRow, kLastColumn);
@@ -159,6 +191,8 @@ void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
                kMainColumns, "Courier", 7);
+    // The screen is rows 0-23 and columns 0-79 of the larger main window.
+    vtSetUsedSize(kMenuLastRow + 1, kLastColumn + 1);
     vtRefresh(MainWindow);
     ScreenPad = vtNewPad(kPadRows, kPadColumns);
     TargetWindow = ScreenPad;
@@ -174,13 +208,18 @@ void EnterScreen(int screen) {
     vtErase(ScreenPad);
     CurrentScreen = screen;
     DrawLabels();
-    NoteScreenEntered(DisplayScreen(screen));
+    NoteScreenEntered(RunCycle(screen));
     DrawMenuBars();
-    ShowFrame();
+    if (!CycleAbandoned) ShowFrame();
 }
 
 void RefreshScreen() {
-    if (RepaintDue(DisplayScreen(CurrentScreen))) EnterScreen(CurrentScreen);
+    const int outcome = RunCycle(CurrentScreen);
+    if (CycleAbandoned) return;
+    if (RepaintDue(outcome)) {
+        EnterScreen(CurrentScreen);
+        if (CycleAbandoned) return;
+    }
     TargetWindow = MainWindow;
     DrawSpinner(SpinnerPhase);
     SpinnerPhase = SpinnerPhase % 4 + 1;
@@ -203,9 +242,12 @@ int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) 
         }
         if (command != CurrentScreen) {
             EnterScreen(command);
-            continue;  // a new screen is fetched and painted twice before the first wait
+            // A new screen is fetched and painted twice before the first wait; an abandoned
+            // cycle goes to the wait at once, which takes the waiting command.
+            if (!CycleAbandoned) continue;
+        } else {
+            RefreshScreen();
         }
-        RefreshScreen();
         command = WaitForCommand(command);
     }
     Shutdown();

@@ -17,3 +17,7 @@ void EnterScreen(int screen);
 void RefreshScreen();
 // Clears the main window, frees the pad and ends the window library.
 void Shutdown();
+// Asked between two requests of a refresh: false once the operator asked for something (a key
+// with a command waits), which abandons the rest of the cycle so the command acts within one
+// reply time. An abandoned cycle paints nothing.
+bool ContinueUnlessInterrupted();

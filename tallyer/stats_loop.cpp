@@ -15,6 +15,7 @@ using tallyer::DriverStatsRecord;
 using tallyer::MainWindow;
 
 constexpr int kRows = 24, kColumns = 84;
+constexpr int kUsedColumns = 80;  // the command bar's width; the counters end at column 77
 constexpr int kRefreshMs = 1000;
 constexpr int kEscKey = 27;
 
@@ -49,6 +50,21 @@ void DrawSpinner() {
     SpinnerPosition = (SpinnerPosition + 1) % 4;
 }
 
+enum class KeyAction { kNone, kRefresh, kDialog, kExit };
+
+// Reads every key that arrived since the last refresh, which against a slow driver may be many:
+// keys that each ask for a refresh make one, and an Esc or "0" among them ends the program at
+// once. The dialog key stops the reading; the keys after it are the dialog's.
+KeyAction TakeWaitingKeys() {
+    KeyAction action = KeyAction::kNone;
+    for (int key = vtGetKey(MainWindow); key != 0; key = vtGetKey(MainWindow)) {
+        if (key == '0' || key == kEscKey) return KeyAction::kExit;
+        if (key == '1') return KeyAction::kDialog;
+        action = KeyAction::kRefresh;
+    }
+    return action;
+}
+
 void StatsLoop() {
     vtStartInput();
     MainWindow->WindowOptions |= kVtNoWait;
@@ -57,10 +73,10 @@ void StatsLoop() {
         TallyerRefresh();
         // A key ends the wait at once; without one the next request goes out a second later.
         vtWaitKey(MainWindow, kRefreshMs);
-        const int key = vtGetKey(MainWindow);
-        if (key == '0' || key == kEscKey) return;
-        if (key == 0) continue;
-        if (key == '1') DevInstanceDialog(MainWindow);
+        const KeyAction action = TakeWaitingKeys();
+        if (action == KeyAction::kExit) return;
+        if (action == KeyAction::kNone) continue;
+        if (action == KeyAction::kDialog) DevInstanceDialog(MainWindow);
         vtRefresh(MainWindow);
         vtUpdate();
     }
@@ -77,6 +93,7 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
                "Courier", 7);
+    vtSetUsedSize(kRows, kUsedColumns);
     vtErase(MainWindow);
 }
 

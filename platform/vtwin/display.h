@@ -46,6 +46,10 @@ class Display {
     // GDI display on Windows) uses it; the terminal and the headless display ignore it.
     virtual void PrepareWindow(const WindowRequest&) {}
     virtual void Open(const char* title, int rows, int columns) = 0;
+    // The part of the main window, from its top-left cell, that the program draws in. A display
+    // smaller than that cannot show the program usefully; one larger than that but smaller than
+    // the main window shows what fits. Until set, the whole main window.
+    virtual void SetUsedSize(int, int) {}
     // Shows the image. Called on vtRefresh and vtUpdate.
     virtual void Present(const ScreenImage& image) = 0;
     // Takes the next waiting key, or answers 0 at once when none waits. With `translate` set the

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,6 +26,12 @@ namespace {
 
 constexpr int kEscapeDelayMs = 25;
 constexpr size_t kLongestTitle = 128;
+// More keys without a character than any keyboard sends between two reads: the input is a
+// stream of something else (a line noise, a device mistaken for a keyboard) and would keep the
+// program reading forever.
+constexpr int kMostIgnoredKeysInARow = 4096;
+constexpr char kPushTitle[] = "\033[22;0t", kPopTitle[] = "\033[23;0t";
+constexpr char kSizeNotice[] = "Terminal too small: %d x %d needed";
 constexpr short kTroublePair = 1;
 
 // One terminal cell per byte: bytes without a plain glyph (control codes, Esc echoed by a
@@ -67,14 +74,17 @@ bool TerminalTakesTitle(const char* terminalName, const char* statusLine, bool x
 
 void TerminalDisplay::Open(const char* title, int rows, int columns) {
     if (screen_) return;
+    if (requireTerminal_) RequireTerminalStreams();
     // Installed before curses starts, so that curses keeps our handlers instead of its own.
     InstallTerminalSignals();
+    // The size is asked of the terminal: LINES and COLUMNS may be stale or absurd.
+    use_env(FALSE);
+    use_tioctl(TRUE);
     screen_ = newterm(terminalType_, output_, input_);
-    if (!screen_) {
-        RemoveTerminalSignals();
-        const char* name = terminalType_ ? terminalType_ : std::getenv("TERM");
-        std::fprintf(stderr, "cannot open the terminal (TERM=%s)\n", name ? name : "");
-        std::exit(1);
+    if (!screen_) RefuseTerminalType("is not known");
+    const char* cursorAddress = tigetstr("cup");
+    if (cursorAddress == nullptr || cursorAddress == reinterpret_cast<const char*>(-1)) {
+        RefuseTerminalType("cannot move the cursor");
     }
     set_escdelay(kEscapeDelayMs);
     noecho();
@@ -89,7 +99,9 @@ void TerminalDisplay::Open(const char* title, int rows, int columns) {
     shown_.styles.assign(static_cast<size_t>(rows),
                          std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     cursorMode_ = -1;
-    inputEnded_ = false;
+    usedRows_ = rows;
+    usedColumns_ = columns;
+    noticeShown_ = false;
     SetUpStyles();
     SetTitle(title);
     werase(stdscr);
@@ -108,6 +120,11 @@ void TerminalDisplay::Close() {
     endwin();
     delscreen(screen_);
     screen_ = nullptr;
+    if (titlePushed_) {
+        std::fputs(kPopTitle, output_);
+        std::fflush(output_);
+        titlePushed_ = false;
+    }
     RemoveTerminalSignals();
 }
 
@@ -118,13 +135,21 @@ void TerminalDisplay::CheckEvents() {
         Close();
         DieOfSignal(signal);
     }
+    if (TakeContinued()) Resume();
     if (TakeResize()) Repaint();
 }
 
 void TerminalDisplay::Present(const ScreenImage& image) {
     CheckEvents();
     if (!screen_) return;
-    if (image.rows != shown_.rows || image.columns != shown_.columns) {
+    if (!Fits()) {
+        // Kept, so that the screen comes back whole as soon as the terminal grows.
+        shown_ = image;
+        if (!noticeShown_) ShowSizeNotice();
+        return;
+    }
+    if (noticeShown_ || image.rows != shown_.rows || image.columns != shown_.columns) {
+        noticeShown_ = false;
         shown_ = image;
         DrawAllCells();
     } else {
@@ -136,6 +161,7 @@ void TerminalDisplay::Present(const ScreenImage& image) {
     PlaceCursor();
     wnoutrefresh(stdscr);
     doupdate();
+    HangUpIfOutputFailed();
 }
 
 void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
@@ -193,11 +219,17 @@ void TerminalDisplay::Repaint() {
     if (ioctl(fileno(output_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
         resize_term(size.ws_row, size.ws_col);
     }
+    if (!Fits()) {
+        ShowSizeNotice();
+        return;
+    }
+    noticeShown_ = false;
     DrawAllCells();
     clearok(curscr, TRUE);
     PlaceCursor();
     wnoutrefresh(stdscr);
     doupdate();
+    HangUpIfOutputFailed();
 }
 
 void TerminalDisplay::SetTitle(const char* title) {
@@ -205,6 +237,10 @@ void TerminalDisplay::SetTitle(const char* title) {
     if (statusLine == reinterpret_cast<const char*>(-1)) statusLine = nullptr;
     const char* name = terminalType_ ? terminalType_ : std::getenv("TERM");
     if (!TerminalTakesTitle(name, statusLine, tigetflag("XT") > 0)) return;
+    // Saved on the terminal's title stack, to be put back on exit; terminals without the stack
+    // ignore the request.
+    std::fputs(kPushTitle, output_);
+    titlePushed_ = true;
     char sequence[kLongestTitle + 8] = "\033]0;";
     size_t length = std::strlen(sequence);
     for (const char* cursor = title; *cursor && length < kLongestTitle; ++cursor) {
@@ -244,14 +280,15 @@ void TerminalDisplay::NoteShownStyle(int row, int column, CellStyle style) {
 
 int TerminalDisplay::TakeKey(bool translate) {
     CheckEvents();
-    if (!screen_ || inputEnded_) return 0;
-    for (;;) {
+    if (!screen_) return 0;
+    for (int ignored = 0; ignored < kMostIgnoredKeysInARow; ++ignored) {
         int code = wgetch(stdscr);
         if (code == ERR) return 0;
         if (code == KEY_RESIZE) continue;
         if (!translate) return code;
         if (int key = TranslateCursesKey(code)) return key;
     }
+    HangUp();
 }
 
 bool TerminalDisplay::KeyBuffered() {
@@ -265,34 +302,102 @@ bool TerminalDisplay::InputHasBytes(short events) {
     if (events & (POLLERR | POLLNVAL)) return false;
     int waiting = 0;
     if (ioctl(fileno(input_), FIONREAD, &waiting) == 0) return waiting > 0;
-    return (events & POLLHUP) == 0;
+    // Neither a terminal nor a pipe (/dev/null, a file): only reading tells what is left.
+    return (events & POLLHUP) == 0 && KeyBuffered();
 }
 
 bool TerminalDisplay::WaitForKey(int timeoutMs) {
     CheckEvents();
     if (!screen_) return false;
-    if (!inputEnded_ && KeyBuffered()) return true;
+    if (KeyBuffered()) return true;
     int64_t deadline = NowMs() + std::max(timeoutMs, 0);
     for (;;) {
         int remaining =
             timeoutMs < 0 ? -1 : static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
         struct pollfd watched[2] = {{SignalWakeDescriptor(), POLLIN, 0},
                                     {fileno(input_), POLLIN, 0}};
-        nfds_t count = inputEnded_ ? 1 : 2;
-        int ready = poll(watched, count, remaining);
+        int ready = poll(watched, 2, remaining);
         if (ready < 0 && errno != EINTR) return false;
         CheckEvents();
-        if (ready > 0 && count == 2 && watched[1].revents != 0) {
+        if (ready > 0 && watched[1].revents != 0) {
             if (InputHasBytes(watched[1].revents)) return true;
-            // The input is gone for good; waits go on for signals and deadlines only.
-            inputEnded_ = true;
+            HangUp();
         }
         if (timeoutMs >= 0 && NowMs() >= deadline) return false;
     }
 }
 
+void TerminalDisplay::SetUsedSize(int rows, int columns) {
+    usedRows_ = std::clamp(rows, 1, std::max(1, shown_.rows));
+    usedColumns_ = std::clamp(columns, 1, std::max(1, shown_.columns));
+}
+
+void TerminalDisplay::RequireTerminalStreams() const {
+    const char* notTerminal = !isatty(fileno(input_))    ? "input"
+                              : !isatty(fileno(output_)) ? "output"
+                                                         : nullptr;
+    if (!notTerminal) return;
+    std::fprintf(stderr, "%s: standard %s is not a terminal\n", program_invocation_short_name,
+                 notTerminal);
+    std::exit(2);
+}
+
+void TerminalDisplay::RefuseTerminalType(const char* why) const {
+    if (screen_) {
+        endwin();
+        delscreen(screen_);
+    }
+    RemoveTerminalSignals();
+    const char* name = terminalType_ ? terminalType_ : std::getenv("TERM");
+    std::fprintf(stderr, "%s: terminal type '%s' %s\n", program_invocation_short_name,
+                 name ? name : "", why);
+    std::exit(2);
+}
+
+void TerminalDisplay::HangUp() {
+    Close();
+    DieOfSignal(SIGHUP);
+}
+
+// curses does not report a failed write; a terminal that hung up, or whose reader went away,
+// says so when polled.
+void TerminalDisplay::HangUpIfOutputFailed() {
+    struct pollfd watched = {fileno(output_), POLLOUT, 0};
+    if (poll(&watched, 1, 0) > 0 && (watched.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+        HangUp();
+    }
+}
+
+// Whoever had the terminal while the program was stopped (a shell, another program) left it in
+// its own modes and with its own text: leave curses' mode once and come back, which sets the
+// program's modes again, then paint everything.
+void TerminalDisplay::Resume() {
+    endwin();
+    Repaint();
+}
+
+bool TerminalDisplay::Fits() const {
+    return getmaxy(stdscr) >= usedRows_ && getmaxx(stdscr) >= usedColumns_;
+}
+
+void TerminalDisplay::ShowSizeNotice() {
+    char notice[64];
+    const int length = std::snprintf(notice, sizeof notice, kSizeNotice, usedColumns_, usedRows_);
+    werase(stdscr);
+    const int width = getmaxx(stdscr);
+    mvwaddnstr(stdscr, std::max(0, getmaxy(stdscr) - 1) / 2, std::max(0, (width - length) / 2),
+               notice, std::min(length, width));
+    curs_set(0);
+    cursorMode_ = 0;
+    clearok(curscr, TRUE);
+    wnoutrefresh(stdscr);
+    doupdate();
+    noticeShown_ = true;
+    HangUpIfOutputFailed();
+}
+
 Display& DefaultTerminalDisplay() {
-    static TerminalDisplay terminal(stdout, stdin);
+    static TerminalDisplay terminal(stdout, stdin, nullptr, true);
     return terminal;
 }
 

@@ -41,14 +41,23 @@ bool TerminalTakesTitle(const char* terminalName, const char* statusLine, bool x
 
 class TerminalDisplay : public Display {
   public:
-    // terminalType nullptr: the TERM of the environment.
-    TerminalDisplay(FILE* output, FILE* input, const char* terminalType = nullptr)
-        : output_(output), input_(input), terminalType_(terminalType) {}
+    // terminalType nullptr: the TERM of the environment. With `requireTerminal` (the program's
+    // own terminal) Open refuses streams that are not a terminal; tests leave it off to draw
+    // into files and pipes.
+    TerminalDisplay(FILE* output, FILE* input, const char* terminalType = nullptr,
+                    bool requireTerminal = false)
+        : output_(output),
+          input_(input),
+          terminalType_(terminalType),
+          requireTerminal_(requireTerminal) {}
     ~TerminalDisplay() override { Close(); }
 
-    // Leaves the program with status 1 and a message when the terminal cannot be opened, as
-    // curses programs do: there is nothing it could draw on.
+    // Leaves the program with status 2 and a one-line message on stderr when it cannot draw:
+    // input or output not a terminal (with `requireTerminal`), a terminal type that curses does
+    // not know or that cannot address the cursor. The size is the terminal's own, never that of
+    // LINES and COLUMNS.
     void Open(const char* title, int rows, int columns) override;
+    void SetUsedSize(int rows, int columns) override;
     // Sends only the cells that differ from the last image shown.
     void Present(const ScreenImage& image) override;
     int TakeKey(bool translate) override;
@@ -73,14 +82,30 @@ class TerminalDisplay : public Display {
     // True when the input poll() reported holds bytes; false at its end (hang-up, /dev/null).
     bool InputHasBytes(short events);
 
+    // Start-up refusals: each prints its line on stderr and exits with status 2.
+    void RequireTerminalStreams() const;
+    void RefuseTerminalType(const char* why) const;
+    // The terminal is gone (end of input, a failed write, input that is no keyboard): restore
+    // what can be restored and end as a hang-up does.
+    [[noreturn]] void HangUp();
+    void HangUpIfOutputFailed();
+    // Back from a stop: curses' modes and the whole screen again.
+    void Resume();
+    // A terminal smaller than the used size shows one centred line instead of a cropped screen.
+    bool Fits() const;
+    void ShowSizeNotice();
+
     FILE* output_;
     FILE* input_;
     const char* terminalType_;
+    bool requireTerminal_;
     ::screen* screen_ = nullptr;
     ScreenImage shown_;  // what the terminal shows, cell for cell, also beyond a small terminal
     int cursorMode_ = -1;
+    int usedRows_ = 0, usedColumns_ = 0;
+    bool noticeShown_ = false;
+    bool titlePushed_ = false;
     CursesCell troubleAttributes_ = 0;
-    bool inputEnded_ = false;
 };
 
 // The terminal of the process (stdout, stdin, TERM): what vtOpenMain opens unless a test

@@ -6,23 +6,33 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <iterator>
 
 namespace vtwin {
 namespace {
 
-constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGWINCH};
+// Signals that end the process by default and come from outside it. The program's own faults
+// (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS) are left alone: the faulting code
+// would only fault again before the library is called next. Real-time signals are added at
+// installation, since SIGRTMIN is not a constant.
+constexpr int kTerminatingSignals[] = {SIGHUP,  SIGINT,    SIGQUIT,   SIGTERM, SIGUSR1,
+                                       SIGUSR2, SIGALRM,   SIGVTALRM, SIGPROF, SIGIO,
+                                       SIGPWR,  SIGSTKFLT, SIGXCPU,   SIGXFSZ};
+constexpr int kSignalSlots = 65;  // signal numbers 1 to 64
 
 volatile sig_atomic_t exitSignal = 0;
 volatile sig_atomic_t resizePending = 0;
+volatile sig_atomic_t continuedPending = 0;
 int wakePipe[2] = {-1, -1};
-struct sigaction replacedActions[std::size(kHandledSignals)];
+struct sigaction replacedActions[kSignalSlots];
+bool replaced[kSignalSlots] = {};
 bool installed = false;
 
 void OnSignal(int signal) {
     int savedErrno = errno;
     if (signal == SIGWINCH) {
         resizePending = 1;
+    } else if (signal == SIGCONT) {
+        continuedPending = 1;
     } else {
         exitSignal = signal;
     }
@@ -45,6 +55,16 @@ void ClosePipe() {
     }
 }
 
+// Puts `action` in place for `signal`, remembering what was there. A terminating signal that
+// was ignored when the program started (nohup, a shell's background job) stays ignored.
+void Replace(int signal, const struct sigaction& action, bool keepIgnored) {
+    if (signal <= 0 || signal >= kSignalSlots) return;
+    struct sigaction current = {};
+    if (sigaction(signal, nullptr, &current) != 0) return;
+    if (keepIgnored && current.sa_handler == SIG_IGN) return;
+    if (sigaction(signal, &action, &replacedActions[signal]) == 0) replaced[signal] = true;
+}
+
 }  // namespace
 
 bool InstallTerminalSignals() {
@@ -56,22 +76,32 @@ bool InstallTerminalSignals() {
     }
     exitSignal = 0;
     resizePending = 0;
+    continuedPending = 0;
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     // Restart plain reads and writes; poll() is never restarted and reports EINTR.
     action.sa_flags = SA_RESTART;
-    for (size_t i = 0; i < std::size(kHandledSignals); ++i) {
-        sigaction(kHandledSignals[i], &action, &replacedActions[i]);
-    }
+    for (int signal : kTerminatingSignals)
+        Replace(signal, action, true);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        Replace(signal, action, true);
+    Replace(SIGWINCH, action, false);
+    Replace(SIGCONT, action, false);
+    // A terminal that went away shows as a failed write, which the display treats as a hang-up.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    Replace(SIGPIPE, ignore, false);
     installed = true;
     return true;
 }
 
 void RemoveTerminalSignals() {
     if (!installed) return;
-    for (size_t i = 0; i < std::size(kHandledSignals); ++i) {
-        sigaction(kHandledSignals[i], &replacedActions[i], nullptr);
+    for (int signal = 1; signal < kSignalSlots; ++signal) {
+        if (replaced[signal]) sigaction(signal, &replacedActions[signal], nullptr);
+        replaced[signal] = false;
     }
     ClosePipe();
     installed = false;
@@ -94,6 +124,12 @@ int PendingExitSignal() {
 bool TakeResize() {
     if (!resizePending) return false;
     resizePending = 0;
+    return true;
+}
+
+bool TakeContinued() {
+    if (!continuedPending) return false;
+    continuedPending = 0;
     return true;
 }
 

@@ -5,8 +5,11 @@
 
 namespace vtwin {
 
-// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGWINCH, remembering those they replace,
-// and opens the wake pipe. False when the pipe cannot be made. Installing twice does nothing.
+// Installs handlers for every signal whose default action ends the process (but the program's
+// own faults, such as SIGSEGV, which no later library call could act on), for SIGWINCH and for
+// SIGCONT, remembering those they replace, ignores SIGPIPE, and opens the wake pipe. A
+// terminating signal the program inherited as ignored stays ignored. False when the pipe cannot
+// be made. Installing twice does nothing.
 bool InstallTerminalSignals();
 // Puts the remembered handlers back and closes the pipe.
 void RemoveTerminalSignals();
@@ -14,10 +17,13 @@ void RemoveTerminalSignals();
 int SignalWakeDescriptor();
 // Empties the wake pipe after the signals were dealt with.
 void DrainSignalWakes();
-// The termination signal that arrived (SIGINT, SIGTERM or SIGHUP), or 0.
+// The terminating signal that arrived, or 0.
 int PendingExitSignal();
 // True once after each SIGWINCH.
 bool TakeResize();
+// True once after each SIGCONT: the process was stopped, and whoever had the terminal meanwhile
+// may have changed its modes and screen.
+bool TakeContinued();
 // Ends the process as killed by `signal`: default action, unblocked, raised again.
 [[noreturn]] void DieOfSignal(int signal);
 

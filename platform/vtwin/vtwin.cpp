@@ -57,6 +57,14 @@ int vtOpenMain(HINSTANCE instance, HINSTANCE, int cmdShow, const char* title, Vt
     return 1;
 }
 
+int vtSetUsedSize(int rows, int columns) {
+    if (!LibraryOpen()) return 0;
+    const ScreenImage& image = Library().image;
+    if (rows < 1 || columns < 1 || rows > image.rows || columns > image.columns) return 0;
+    Library().display->SetUsedSize(rows, columns);
+    return 1;
+}
+
 int vtEnd(void) {
     if (!LibraryOpen()) return 0;
     Library().display->Close();

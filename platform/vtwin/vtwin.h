@@ -8,7 +8,8 @@
 //   moves the cursor to the start of the next row (on the last row the cursor stays past the
 //   row's end, so the text up to the next "\n" is dropped).
 // - The library composes a screen image, the main window's size, from the windows and shows it
-//   on the display; a terminal smaller than the image shows what fits.
+//   on the display; a terminal smaller than the image shows what fits, down to the size the
+//   program uses (vtSetUsedSize); below that it shows a notice of the size needed.
 //   vtRefresh(window) copies all of a window's cells to the screen at its place and shows the
 //   result before it returns, so a refreshed sub-window covers what lies under it, and erasing
 //   and refreshing it again blanks that area (the caller then refreshes what belongs there).
@@ -116,6 +117,16 @@ int vtStartKeys(void);
 // lets a program that waits between refreshes sleep until a key or its deadline instead of
 // polling. Before vtStartInput it sleeps for timeoutMs and answers 0.
 int vtWaitKey(VtHandle window, int timeoutMs);
+// Not in the original library: the next key without taking it (the next vtGetKey returns it), or
+// 0 at once when none waits. Never waits, whatever the window's bits. A program busy between two
+// waits uses it to see whether the operator asked for something meanwhile.
+int vtPeekKey(VtHandle window);
+// Not in the original library: the part of the main window, from its top-left cell, that the
+// program draws in (each 1 up to the main window's size). A terminal smaller than that shows a
+// centred line giving the size needed instead of a cropped screen, until it grows large enough;
+// one between that and the main window's size shows what fits. Until called, the whole main
+// window. Call after vtOpenMain.
+int vtSetUsedSize(int rows, int columns);
 
 // Not in the original library: gives `length` cells from (row, column) of a window or pad the
 // style `style` (kVtStyleNormal or kVtStyleTrouble), clipped at the row's end. Texts and the

@@ -1,4 +1,4 @@
-// Reading keys: the set-up calls, vtGetKey and vtWaitKey.
+// Reading keys: the set-up calls, vtGetKey, vtWaitKey and vtPeekKey.
 #include <cstdint>
 
 #include "platform/clock.h"
@@ -55,6 +55,14 @@ int vtGetKey(VtHandle handle) {
         if (key != 0 || (window->WindowOptions & kVtNoWait) != 0) return key;
         Library().display->WaitForKey(-1);
     }
+}
+
+int vtPeekKey(VtHandle handle) {
+    VtWindowRecord* window = KeyReader(handle);
+    if (!window || !Library().inputStarted) return 0;
+    LibraryState& library = Library();
+    if (library.heldKey == 0) library.heldKey = library.display->TakeKey(library.translateKeys);
+    return library.heldKey;
 }
 
 int vtWaitKey(VtHandle handle, int timeoutMs) {

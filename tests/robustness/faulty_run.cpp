@@ -1,6 +1,8 @@
 #include "tests/robustness/faulty_run.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "common/device_channel.h"
 #include "platform/win32/in_process_device.h"
@@ -41,7 +43,7 @@ FaultyRun::FaultyRun() {
     for (uint32_t word = 0; word < 37; ++word)
         h.station.stats[word] = 1000 * word + 7;
     h.SetDevicePresent(false);  // the station answers on the socket only
-    platform::SetReplyTimeoutMs(kReplyLimitMs);
+    platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
     StartDriver();
 }
 
@@ -52,6 +54,24 @@ FaultyRun::~FaultyRun() {
 
 void FaultyRun::StartDriver() {
     driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &answers);
+}
+
+void FaultyRun::Stall(int requests) {
+    platform::SetReplyTimeoutMs(kStallReplyLimitMs);
+    driver->InjectFault(test_support::DriverFault::kStall, requests);
+}
+
+void FaultyRun::StopStalling() {
+    platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
+}
+
+bool FaultyRun::WaitForRequestsReceived(int count) const {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (driver->RequestsReceived() < count) {
+        if (std::chrono::steady_clock::now() > giveUp) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 RecordWriter& RecordWriter::Add(uint16_t type, const FakeStation::Bytes& value,

@@ -29,14 +29,24 @@ class AnswerOverrides : public wire::DeviceHandler {
 };
 
 struct FaultyRun {
-    // Short, so that stalls cost little real time; the virtual clock does not see them anyway.
-    static constexpr int kReplyLimitMs = 5;
+    // The reply limit is real time. Answered requests get all the time a loaded machine may
+    // need; only requests the driver stalls, which it never answers, wait out the short limit,
+    // so that stalls cost little real time.
+    static constexpr int kPatientReplyLimitMs = 60000;
+    static constexpr int kStallReplyLimitMs = 5;
 
     FaultyRun();
     ~FaultyRun();
 
     void StartDriver();
     void StopDriver() { driver.reset(); }
+    // The next `requests` requests get no reply; until StopStalling, no other request may be
+    // made.
+    void Stall(int requests);
+    void StopStalling();
+    // Waits (boundedly) until the driver has read `count` requests; the client may have given
+    // up on the last ones before the driver's thread got to them.
+    bool WaitForRequestsReceived(int count) const;
 
     MonitorHarness h;
     AnswerOverrides answers{h.station};

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/in_process_device.h"
+#include "platform/win32/socket_transport.h"
 #include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
 #include "tests/robustness/allocation_counter.h"
@@ -20,6 +22,7 @@ constexpr int kCycles = 1000;
 constexpr uint64_t kCycleMs = 1000;      // both monitors refresh once a second by default
 constexpr uint64_t kCountFromMs = 2500;  // start-up and the first screen are behind us
 constexpr int kRingeyeRequestsPerCycle = 26;
+constexpr int kPatientReplyLimitMs = 60000;
 
 // Runs a monitor against the simulator's station, served on the device socket by a driver
 // thread and living on the run's virtual clock, and counts the allocations of kCycles refresh
@@ -34,6 +37,8 @@ struct SteadyRun {
 
     SteadyRun() {
         h.SetDevicePresent(false);  // the station answers on the socket only
+        // The limit is real time: a loaded machine must not turn a slow answer into a failure.
+        platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
         driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &station);
         h.At(kCountFromMs, [this] {
             requests = -driver->RequestsAnswered();
@@ -48,6 +53,7 @@ struct SteadyRun {
                 lastRows += h.Row(row) + "\n";
         });
     }
+    ~SteadyRun() { platform::SetReplyTimeoutMs(platform::device::kDefaultReplyTimeoutMs); }
     uint64_t EndMs() const { return kCountFromMs + kCycles * kCycleMs; }
     void KeyAt(uint64_t ms, int key) {
         h.At(ms, [this, key] {

@@ -1,17 +1,22 @@
 // Both monitors in a real terminal (tmux) against a fake driver with a station whose values never
-// change, so that everything on the screen but the spinner is known: termination signals give
-// the shell its terminal back, a resize repaints exactly what fits, and a terminal smaller than
-// the screen shows its top-left part and keeps working.
+// change, so that everything on the screen but the spinner is known: every terminating signal
+// gives the shell its terminal and its title back, a stop and continue restores the program's
+// modes and screen, a terminal smaller than the screen shows the size needed and the screen
+// comes back whole once it grows, and a terminal the program cannot use is refused at start.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "tests/harness/fake_station.h"
 #include "tests/robustness/tmux_session.h"
+#include "tests/support/slow_handler.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -21,44 +26,78 @@ using robustness::Joined;
 using robustness::Pane;
 using robustness::TmuxSession;
 
+struct Cells {
+    size_t row, column;
+    const char* text;
+};
+
 struct Monitor {
     const char* name;
     const char* program;
-    // A cell range that a good refresh fills with a known value.
-    size_t row, column;
-    const char* value;
-    const char* otherScreenKey;  // changes what the screen shows; nullptr when none does alone
-    size_t otherRow, otherColumn;
-    const char* otherValue;
+    Cells value;    // a good refresh fills it with a known value
+    Cells lastRow;  // the last row a whole frame paints: once it shows, the frame is complete
+    const char* otherKey;  // changes what the screen shows
+    Cells other;
 };
 
-const Monitor kRingeye = {"ringeye", RINGEYE_PROGRAM, 1, 19, "0800 3E12 3456", "2", 0,
-                          35,        "SMT Data"};
-const Monitor kTallyer = {
-    "Tallyer", TALLYER_PROGRAM, 3, 0, "Xmit packets                         7", nullptr, 0,
-    0,         nullptr};
+const Monitor kRingeye = {"ringeye",
+                          RINGEYE_PROGRAM,
+                          {1, 19, "0800 3E12 3456"},
+                          {23, 0, " 1:Composite 2:SMT 3:MAC 4:Counters 5:Port-A 6:Port-B"},
+                          "2",
+                          {0, 35, "SMT Data"}};
+const Monitor kTallyer = {"Tallyer",
+                          TALLYER_PROGRAM,
+                          {3, 0, "Xmit packets                         7"},
+                          {20, 0, "Total FSI Interrupts             34007"},
+                          "1",
+                          {13, 32, "Enter New Dev Instance:"}};
+
+constexpr char kSizeNotice[] = "Terminal too small: 80 x 24 needed";
 
 // A healthy dual-attachment station served on the device socket of this test's runtime
-// directory, for monitors started in tmux.
+// directory, for monitors started in tmux; it may take `replyMs` for every reply.
 class StillStation {
   public:
-    StillStation() {
+    explicit StillStation(int replyMs = 0)
+        : slow_(station_,
+                [replyMs] { std::this_thread::sleep_for(std::chrono::milliseconds(replyMs)); }) {
         station_.FillHealthy(2);
         for (uint32_t word = 0; word < 37; ++word)
             station_.stats[word] = 1000 * word + 7;
-        driver_ = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &station_);
+        driver_ = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &slow_);
     }
     const std::string& RuntimeDir() const { return runtimeDir_.Path(); }
+    int Requests() const { return slow_.Requests(); }
 
   private:
     test_support::TempRuntimeDir runtimeDir_;
     FakeStation station_;
+    test_support::SlowHandler slow_;
     std::unique_ptr<test_support::ScriptedSocketDriver> driver_;
 };
 
+bool Has(const Pane& pane, const Cells& cells) {
+    const std::string text = cells.text;
+    return CellsOf(pane, cells.row, cells.column, text.size()) == text;
+}
+
 bool Shows(const Pane& pane, const Monitor& monitor) {
-    const std::string value = monitor.value;
-    return CellsOf(pane, monitor.row, monitor.column, value.size()) == value;
+    return Has(pane, monitor.value) && Has(pane, monitor.lastRow);
+}
+
+// The size notice alone, centred in a pane of columns x rows.
+bool ShowsNotice(const Pane& pane, size_t columns, size_t rows) {
+    const std::string notice = kSizeNotice;
+    const size_t row = (rows - 1) / 2, column = (columns - notice.size()) / 2;
+    std::string others;
+    for (size_t r = 0; r < rows; ++r)
+        others += r == row ? "" : CellsOf(pane, r, 0, columns);
+    return pane.size() == rows &&
+           CellsOf(pane, row, 0, columns) ==
+               std::string(column, ' ') + notice +
+                   std::string(columns - column - notice.size(), ' ') &&
+           others.find_first_not_of(' ') == std::string::npos;
 }
 
 // The pane as `columns` x `rows` of it would show it, with the spinner cell blotted out.
@@ -119,22 +158,48 @@ TEST_P(TerminationSignal, GivesTheShellItsTerminalBack) {
     }
     EXPECT_EQ(tmux.WaitForFormat("#{alternate_on}", "0"), "0");
     EXPECT_EQ(tmux.WaitForFormat("#{cursor_flag}", "1"), "1") << "cursor visible again";
+    EXPECT_EQ(tmux.WaitForFormat("#{pane_title}", TmuxSession::kShellTitle),
+              TmuxSession::kShellTitle);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMonitors, TerminationSignal,
                          testing::Values(SignalCase{&kRingeye, SIGINT, "ringeye_SIGINT"},
                                          SignalCase{&kRingeye, SIGTERM, "ringeye_SIGTERM"},
                                          SignalCase{&kRingeye, SIGHUP, "ringeye_SIGHUP"},
+                                         SignalCase{&kRingeye, SIGQUIT, "ringeye_SIGQUIT"},
+                                         SignalCase{&kRingeye, SIGUSR1, "ringeye_SIGUSR1"},
+                                         SignalCase{&kRingeye, SIGRTMIN, "ringeye_SIGRTMIN"},
                                          SignalCase{&kTallyer, SIGINT, "Tallyer_SIGINT"},
                                          SignalCase{&kTallyer, SIGTERM, "Tallyer_SIGTERM"},
-                                         SignalCase{&kTallyer, SIGHUP, "Tallyer_SIGHUP"}),
+                                         SignalCase{&kTallyer, SIGHUP, "Tallyer_SIGHUP"},
+                                         SignalCase{&kTallyer, SIGALRM, "Tallyer_SIGALRM"},
+                                         SignalCase{&kTallyer, SIGUSR2, "Tallyer_SIGUSR2"}),
                          [](const testing::TestParamInfo<SignalCase>& info) {
                              return std::string(info.param.name);
                          });
 
+// Against a slow driver a cycle of ringeye's lasts many replies; the signal is taken between two
+// of them. Counted in requests, not in time: at most the one under way when it came is finished.
+TEST(TerminationSignalMidCycle, EndsTheProgramBeforeTheNextRequest) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    StillStation station(300);
+    TmuxSession tmux(kRingeye.program, station.RuntimeDir(), 84, 26);
+    const int pid = tmux.ProgramPid();
+    ASSERT_GT(pid, 1);
+    for (int wait = 0; wait < 12000 && station.Requests() < 3; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int requestsAtSignal = station.Requests();
+    ASSERT_GE(requestsAtSignal, 3);
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    Pane pane = tmux.WaitFor(
+        [](const Pane& p) { return Joined(p).find("program ended 143") != std::string::npos; });
+    EXPECT_NE(Joined(pane).find("program ended 143"), std::string::npos) << Joined(pane);
+    EXPECT_LE(station.Requests(), requestsAtSignal + 1);
+}
+
 class OddTerminal : public testing::TestWithParam<const Monitor*> {};
 
-TEST_P(OddTerminal, ResizeToSixtyByTwentyAndBackRepaintsExactlyWhatFits) {
+TEST_P(OddTerminal, BelowTheScreenShowsTheSizeNeededAndGrowingRepaintsEveryCell) {
     if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
     const Monitor& monitor = *GetParam();
     StillStation station;
@@ -143,12 +208,15 @@ TEST_P(OddTerminal, ResizeToSixtyByTwentyAndBackRepaintsExactlyWhatFits) {
         Cropped(tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); }), 84, 26);
     ASSERT_TRUE(Shows(full, monitor)) << Joined(full);
 
-    tmux.Resize(60, 20);
-    const Pane expectedSmall = Cropped(full, 60, 20);
-    Pane small = tmux.WaitFor(
-        [&](const Pane& p) { return p.size() == 20 && Cropped(p, 60, 20) == expectedSmall; });
-    EXPECT_EQ(Cropped(small, 60, 20), expectedSmall) << Joined(small);
-    EXPECT_EQ(small.size(), 20u);
+    tmux.Resize(80, 24);  // exactly the screen: what fits, no notice
+    const Pane expectedFit = Cropped(full, 80, 24);
+    Pane fit = tmux.WaitFor(
+        [&](const Pane& p) { return p.size() == 24 && Cropped(p, 80, 24) == expectedFit; });
+    EXPECT_EQ(Cropped(fit, 80, 24), expectedFit) << Joined(fit);
+
+    tmux.Resize(79, 24);
+    Pane small = tmux.WaitFor([](const Pane& p) { return ShowsNotice(p, 79, 24); });
+    EXPECT_TRUE(ShowsNotice(small, 79, 24)) << Joined(small);
 
     tmux.Resize(84, 26);
     Pane back = tmux.WaitFor([&](const Pane& p) { return Cropped(p, 84, 26) == full; });
@@ -156,41 +224,83 @@ TEST_P(OddTerminal, ResizeToSixtyByTwentyAndBackRepaintsExactlyWhatFits) {
                                            << Joined(back);
 }
 
-TEST_P(OddTerminal, SmallerThanTheScreenShowsTheTopLeftAndKeepsWorking) {
+TEST_P(OddTerminal, StartedTooSmallKeepsWorkingUntilItGrows) {
     if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
     const Monitor& monitor = *GetParam();
     StillStation station;
     TmuxSession tmux(monitor.program, station.RuntimeDir(), 50, 15);
-    const Pane small =
-        Cropped(tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); }), 50, 15);
-    ASSERT_TRUE(Shows(small, monitor)) << Joined(small);
-    const int pid = tmux.ProgramPid();
-
-    if (monitor.otherScreenKey) {
-        tmux.SendKeys(monitor.otherScreenKey);
-        const std::string other = monitor.otherValue;
-        Pane changed = tmux.WaitFor([&](const Pane& p) {
-            return CellsOf(p, monitor.otherRow, monitor.otherColumn, other.size()) == other;
-        });
-        EXPECT_EQ(CellsOf(changed, monitor.otherRow, monitor.otherColumn, other.size()), other);
-        tmux.SendKeys("1");
-    } else {
-        tmux.SendKeys("x");  // a key that only refreshes
-    }
+    Pane small = tmux.WaitFor([](const Pane& p) { return ShowsNotice(p, 50, 15); });
+    ASSERT_TRUE(ShowsNotice(small, 50, 15)) << Joined(small);
+    tmux.SendKeys(monitor.otherKey);
     tmux.Resize(84, 26);
-    Pane full = tmux.WaitFor([&](const Pane& p) {
-        return p.size() == 26 && Shows(p, monitor) && Cropped(Cropped(p, 84, 26), 50, 15) == small;
-    });
-    EXPECT_EQ(Cropped(Cropped(full, 84, 26), 50, 15), small)
-        << "the small terminal showed the top-left part of the screen\n"
-        << Joined(full);
-    EXPECT_EQ(kill(pid, 0), 0) << "still running";
-    EXPECT_EQ(Joined(full).find("program ended"), std::string::npos) << Joined(full);
+    Pane grown = tmux.WaitFor([&](const Pane& p) { return Has(p, monitor.other); });
+    EXPECT_TRUE(Has(grown, monitor.other)) << "the key was taken while small\n" << Joined(grown);
+}
+
+// What the shell does to a job it stopped: its own modes and a cleared screen.
+TEST_P(OddTerminal, StopAndContinueRestoreTheProgramsModesAndScreen) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    const Monitor& monitor = *GetParam();
+    StillStation station;
+    TmuxSession tmux(monitor.program, station.RuntimeDir(), 84, 26);
+    ASSERT_TRUE(Shows(tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); }), monitor));
+    const int pid = tmux.ProgramPid();
+    ASSERT_GT(pid, 1);
+    ASSERT_EQ(kill(pid, SIGPIPE), 0);  // ignored: a vanished reader shows as a failed write
+    ASSERT_EQ(kill(pid, SIGSTOP), 0);
+    const std::string tty = tmux.Format("#{pane_tty}");
+    ASSERT_EQ(std::system(("stty sane <" + tty + " && printf '\\033[H\\033[2J' >" + tty).c_str()),
+              0);
+    tmux.WaitFor(
+        [](const Pane& p) { return Joined(p).find_first_not_of(" \n") == std::string::npos; });
+    ASSERT_EQ(kill(pid, SIGCONT), 0);
+
+    Pane again = tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); });
+    EXPECT_TRUE(Shows(again, monitor)) << "repainted\n" << Joined(again);
+    tmux.SendKeys(monitor.otherKey);  // acts at once only when keys are read one by one again
+    Pane other = tmux.WaitFor([&](const Pane& p) { return Has(p, monitor.other); });
+    EXPECT_TRUE(Has(other, monitor.other)) << Joined(other);
+}
+
+TEST_P(OddTerminal, TheSizeComesFromTheTerminalNotFromLinesAndColumns) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    const Monitor& monitor = *GetParam();
+    StillStation station;
+    TmuxSession tmux(monitor.program, station.RuntimeDir(), 84, 26, "LINES=10 COLUMNS=20");
+    Pane pane = tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); });
+    EXPECT_TRUE(Shows(pane, monitor)) << Joined(pane);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMonitors, OddTerminal, testing::Values(&kRingeye, &kTallyer),
                          [](const testing::TestParamInfo<const Monitor*>& info) {
                              return std::string(info.param->name);
                          });
+
+// A program that cannot draw says why in one line and ends with status 2.
+TEST(UnusableTerminal, IsRefusedAtStartWithOneLineAndStatusTwo) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    const struct {
+        const Monitor* monitor;
+        const char* environment;
+        const char* redirection;
+        const char* line;
+    } cases[] = {
+        {&kRingeye, "", "</dev/null", "ringeye: standard input is not a terminal"},
+        {&kRingeye, "", ">/dev/null", "ringeye: standard output is not a terminal"},
+        {&kTallyer, "", "</dev/null", "Tallyer: standard input is not a terminal"},
+        {&kRingeye, "TERM=dumb", "", "ringeye: terminal type 'dumb' cannot move the cursor"},
+    };
+    for (const auto& refused : cases) {
+        SCOPED_TRACE(std::string(refused.monitor->name) + " " + refused.environment +
+                     refused.redirection);
+        test_support::TempRuntimeDir runtimeDir;
+        TmuxSession tmux(refused.monitor->program, runtimeDir.Path(), 84, 26, refused.environment,
+                         refused.redirection);
+        const std::string expected = std::string(refused.line) + "\nprogram ended 2\n";
+        Pane pane = tmux.WaitFor(
+            [&](const Pane& p) { return Joined(p).find("program ended") != std::string::npos; });
+        EXPECT_EQ(Joined(pane).substr(0, expected.size()), expected) << Joined(pane);
+    }
+}
 
 }  // namespace

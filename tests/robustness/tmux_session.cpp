@@ -14,7 +14,7 @@
 namespace robustness {
 namespace {
 
-constexpr int kPollAttempts = 300;
+constexpr int kPollAttempts = 1200;  // a minute
 constexpr auto kPollPause = std::chrono::milliseconds(50);
 
 std::atomic<int> serversMade{0};
@@ -29,15 +29,16 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 TmuxSession::TmuxSession(const std::string& program, const std::string& runtimeDir, int columns,
-                         int rows) {
+                         int rows, const std::string& environment, const std::string& redirection) {
     char directory[] = "/tmp/robust-tmux-XXXXXX";
     if (!mkdtemp(directory)) throw std::runtime_error("mkdtemp failed");
     directory_ = directory;
     server_ = "robust-" + std::to_string(getpid()) + "-" + std::to_string(++serversMade);
     const std::string script = directory_ + "/run.sh";
-    std::ofstream(script) << "sh -c 'echo $$ > \"$0\"; exec \"$@\"' " << Quoted(directory_ + "/pid")
-                          << " env XDG_RUNTIME_DIR=" << Quoted(runtimeDir) << " " << Quoted(program)
-                          << "\n"
+    std::ofstream(script) << "printf '\\033]2;" << kShellTitle << "\\007'\n"
+                          << "sh -c 'echo $$ > \"$0\"; exec \"$@\"' " << Quoted(directory_ + "/pid")
+                          << " env XDG_RUNTIME_DIR=" << Quoted(runtimeDir) << " " << environment
+                          << " " << Quoted(program) << " " << redirection << "\n"
                           << "echo \"program ended $?\"\n"
                           << "stty -a\n"
                           << "exec sleep 600\n";
@@ -98,12 +99,17 @@ Pane TmuxSession::WaitFor(const std::function<bool(const Pane&)>& ready, bool jo
     return rows;
 }
 
+std::string TmuxSession::Format(const std::string& format) {
+    std::string answer = Run("display-message -p -t monitor " + Quoted(format));
+    while (!answer.empty() && answer.back() == '\n')
+        answer.pop_back();
+    return answer;
+}
+
 std::string TmuxSession::WaitForFormat(const std::string& format, const std::string& wanted) {
     std::string answer;
     for (int attempt = 0; attempt < kPollAttempts; ++attempt) {
-        answer = Run("display-message -p -t monitor " + Quoted(format));
-        while (!answer.empty() && answer.back() == '\n')
-            answer.pop_back();
+        answer = Format(format);
         if (answer == wanted) break;
         std::this_thread::sleep_for(kPollPause);
     }

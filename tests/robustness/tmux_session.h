@@ -1,6 +1,8 @@
 // One program in a detached tmux session on a private server, for tests of the monitors on a
-// real terminal. The program runs under a shell that, once it ends, prints its exit status and
-// the terminal modes (stty -a) and then sleeps, so a test can see what the program left behind.
+// real terminal. Waits poll the pane until what they wait for shows; their bound only ends a
+// test that has already failed. The program runs under a shell that, once it ends, prints its exit
+// status and the terminal modes (stty -a) and then sleeps, so a test can see what the program left
+// behind.
 #pragma once
 
 #include <functional>
@@ -13,14 +15,18 @@ using Pane = std::vector<std::string>;
 
 class TmuxSession {
   public:
-    // Runs `program` with XDG_RUNTIME_DIR set to `runtimeDir` in a session of columns x rows.
-    TmuxSession(const std::string& program, const std::string& runtimeDir, int columns, int rows);
+    // Runs `program` with XDG_RUNTIME_DIR set to `runtimeDir` in a session of columns x rows,
+    // after the shell titled the pane kShellTitle. `environment` (VAR=value words) is added to
+    // the program's environment, `redirection` (shell words) applies to it.
+    TmuxSession(const std::string& program, const std::string& runtimeDir, int columns, int rows,
+                const std::string& environment = "", const std::string& redirection = "");
     // Kills the server and everything in it.
     ~TmuxSession();
     TmuxSession(const TmuxSession&) = delete;
     TmuxSession& operator=(const TmuxSession&) = delete;
 
     static bool TmuxInstalled();
+    static constexpr const char* kShellTitle = "shell title";
 
     // One tmux command on this server; answers what it printed.
     std::string Run(const std::string& arguments);
@@ -38,6 +44,8 @@ class TmuxSession {
     void SendKeys(const std::string& keys);
     // The program's process id, once it has started; 0 if it never did.
     int ProgramPid();
+    // The pane's own format, such as #{pane_tty}, read once.
+    std::string Format(const std::string& format);
 
   private:
     std::string directory_;

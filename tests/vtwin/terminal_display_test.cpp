@@ -2,6 +2,7 @@
 // functions, the bytes curses sends for a changed cell, and what the signal handlers do.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -262,6 +263,56 @@ TEST(TerminalSignalsDeathTest, TerminationRestoresTheTerminalThenEndsByTheSignal
         },
         ::testing::KilledBySignal(SIGTERM), "");
     EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos) << "restored before the end";
+}
+
+// Opens a terminal display on `inputPath` (nullptr: a silent pipe that stays open) and a file,
+// or on a pseudo-terminal whose other side then goes away, shows a screen and reads keys.
+[[noreturn]] void UseGoneTerminal(const char* inputPath, bool closeTerminal, const char* path) {
+    int silent[2];
+    if (pipe(silent) != 0) std::_Exit(3);
+    FILE* input = inputPath ? std::fopen(inputPath, "r") : fdopen(silent[0], "r");
+    FILE* output = std::fopen(path, "w");
+    int master = -1, slave = -1;
+    winsize size{24, 80, 0, 0};
+    if (closeTerminal) {
+        if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) std::_Exit(3);
+        output = fdopen(slave, "w");
+    }
+    TerminalDisplay terminal(output, input, "xterm");
+    terminal.Open("", 24, 80);
+    ScreenImage image;
+    image.rows = 24;
+    image.columns = 80;
+    image.text.assign(24, std::string(80, 'x'));
+    if (closeTerminal) close(master);
+    terminal.Present(image);
+    for (int wait = 0; wait < 3; ++wait)
+        terminal.WaitForKey(-1);
+    terminal.TakeKey(true);
+    std::_Exit(0);
+}
+
+// A terminal that is gone ends the program as a hang-up does, after restoring what it can,
+// instead of leaving it spinning on input that never becomes a key or writing into nowhere.
+TEST(TerminalHangUpDeathTest, EndOfInputEndlessNonKeysAndFailedWritesEndAsAHangUp) {
+    const struct {
+        const char* name;
+        const char* input;
+        bool closeTerminal;
+    } cases[] = {
+        {"end of input", "/dev/null", false},
+        {"endless keys without a character", "/dev/zero", false},
+        {"failed write", nullptr, true},
+    };
+    for (const auto& gone : cases) {
+        SCOPED_TRACE(gone.name);
+        ChildTerminal child;
+        EXPECT_EXIT(UseGoneTerminal(gone.input, gone.closeTerminal, child.path),
+                    ::testing::KilledBySignal(SIGHUP), "");
+        if (!gone.closeTerminal) {
+            EXPECT_NE(child.Written().find("\033[?1049l"), std::string::npos) << "restored";
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The library on a real terminal: the probe program runs in a detached tmux session of 84 x 26
-// on a private server; the test reads the pane, types keys, resizes the window, and ends the
-// probe with SIGTERM to see the terminal restored.
+// on a private server; the test reads the pane, types keys, resizes the window (down to what the
+// probe uses, then below it), and ends the probe with SIGTERM to see the terminal restored.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int kPollAttempts = 200;
+// Waits end as soon as the pane shows what they wait for; the bound only ends a failed test.
+constexpr int kPollAttempts = 1200;
 constexpr auto kPollPause = std::chrono::milliseconds(50);
 
 bool TmuxInstalled() {
@@ -147,6 +148,13 @@ TEST(TerminalUnderTmux, DrawsReadsKeysFollowsResizesAndRestoresOnSigterm) {
     });
     EXPECT_EQ(rows.size(), 20u);
     EXPECT_EQ(Cells(rows, 10, 20, 10), "  PAD TEXT") << Joined(rows);
+    tmux.Run("resize-window -t probe -x 59 -y 20");  // below the 60 x 20 the probe uses
+    const std::string notice = "Terminal too small: 60 x 20 needed";
+    rows = tmux.WaitForPane([&](const std::vector<std::string>& pane) {
+        return Cells(pane, 9, 0, 59) == std::string(12, ' ') + notice + std::string(13, ' ');
+    });
+    EXPECT_EQ(Cells(rows, 9, 12, notice.size()), notice) << Joined(rows);
+    EXPECT_EQ(Cells(rows, 2, 0, 59), std::string(59, ' ')) << "nothing else\n" << Joined(rows);
     tmux.Run("resize-window -t probe -x 84 -y 26");
     rows = tmux.WaitForPane(DrawnInFull);
     EXPECT_TRUE(DrawnInFull(rows)) << "repainted after growing\n" << Joined(rows);
