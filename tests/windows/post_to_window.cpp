@@ -29,9 +29,9 @@ BOOL PostCharacters(HWND window, const char* text) {
 
 int main(int argc, char** argv) {
     const bool withText = argc == 4 && std::strcmp(argv[2], "keys") == 0;
-    const bool plain = argc == 3 && (std::strcmp(argv[2], "close") == 0 ||
-                                     std::strcmp(argv[2], "esc") == 0 ||
-                                     std::strcmp(argv[2], "copy") == 0);
+    const bool plain =
+        argc == 3 && (std::strcmp(argv[2], "close") == 0 || std::strcmp(argv[2], "esc") == 0 ||
+                      std::strcmp(argv[2], "copy") == 0);
     if (!withText && !plain) {
         std::fprintf(stderr, "usage: post_to_window TITLE close|esc|copy|keys TEXT\n");
         return 2;
