@@ -25,7 +25,7 @@ timeout 300 "$wine" wineboot --init
 # A virtual desktop: Wine then draws the windows' frames and titles itself, since the virtual X
 # display has no window manager to do it. It fills the X screen.
 timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x400 /f \
+timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1400x900 /f \
     >/dev/null
 # The desktop is made when Wine starts: stop this Wine so the next program starts it anew.
 timeout 60 "$wineserver" -k || true
@@ -113,5 +113,29 @@ for build in "$@"; do
     timeout 60 "$wineserver" -k || true
     timeout 60 "$wineserver" -w || true
 done
+# The windows at 96 and 192 dpi (100 % and 200 %), for a look at their sharpness: Tallyer of the
+# last build with no driver, screenshots dpi96-Tallyer.png and dpi192-Tallyer.png. Wine reads
+# the resolution when it starts.
+for dpi in 96 192; do
+    timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" \
+        /f >/dev/null
+    timeout 60 "$wineserver" -k || true
+    timeout 60 "$wineserver" -w || true
+    rows=$rows_dir/dpi$dpi.rows
+    VTWIN_ROWS_FILE="Z:${rows//\//\\}" timeout 120 "$wine" "$build/Tallyer.exe" &
+    program=$!
+    for _ in $(seq 300); do
+        tallyer_failure_screen "$rows" && break
+        sleep 0.2
+    done
+    sleep 1  # the rows file is written as the window is painted; let the frame settle too
+    import -window root "$shots/dpi$dpi-Tallyer.png" || echo "no screenshot at $dpi dpi" >&2
+    timeout 30 "$wine" "$build/post_to_window.exe" "4682 Tallyer" esc || true
+    wait "$program" || true
+    echo "screenshot at $dpi dpi: $shots/dpi$dpi-Tallyer.png"
+done
+timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+    >/dev/null
+
 echo "under Wine: $failures failed parts"
 [ "$failures" -eq 0 ]
