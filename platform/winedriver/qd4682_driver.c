@@ -12,10 +12,10 @@
 
 #include "ntstatus.h"
 #define WIN32_NO_STATUS
-#include "windef.h"
-#include "winternl.h"
-#include "winioctl.h"
 #include "ddk/wdm.h"
+#include "windef.h"
+#include "winioctl.h"
+#include "winternl.h"
 
 #include "platform/winedriver/forward.h"
 
