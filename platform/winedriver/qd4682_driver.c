@@ -10,12 +10,15 @@
  * calls give at CreateFileA. */
 #include <stdarg.h>
 
+/* Wine's kernel headers need this order. */
+/* clang-format off */
 #include "ntstatus.h"
 #define WIN32_NO_STATUS
-#include "ddk/wdm.h"
 #include "windef.h"
-#include "winioctl.h"
 #include "winternl.h"
+#include "winioctl.h"
+#include "ddk/wdm.h"
+/* clang-format on */
 
 #include "platform/winedriver/forward.h"
 
