@@ -3,8 +3,9 @@
 #   qd4682.sys.so  the driver, a Winelib module: Wine loads it from WINEDLLPATH
 #   qd4682.sys     the placeholder that goes into the prefix's system32\drivers, where the
 #                  service points; it tells Wine to load the module of the same name instead.
+#   keep_alive.exe a Windows program that only waits, which keeps the driver loaded (start.sh)
 # The socket client and the wire code are the Linux device calls' own, compiled as Linux code;
-# only qd4682_driver.c sees Wine's kernel headers. Needs g++ and wine64-tools (winegcc).
+# only qd4682_driver.c sees Wine's kernel headers. Needs g++, wine64-tools (winegcc), mingw-w64.
 #   platform/winedriver/build.sh [OUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -28,4 +29,6 @@ wineg++ -shared -Wl,--subsystem,native "$root/platform/winedriver/qd4682.spec" \
 x86_64-w64-mingw32-gcc -O2 -shared -nostdlib -Wl,--subsystem,native -Wl,--entry,DriverEntry \
     "$root/platform/winedriver/placeholder.c" -o "$out/qd4682.sys"
 printf 'Wine placeholder DLL\0' | dd of="$out/qd4682.sys" bs=1 seek=64 conv=notrunc status=none
+# The program that keeps the driver loaded (start.sh).
+x86_64-w64-mingw32-gcc -O2 "$root/platform/winedriver/keep_alive.c" -o "$out/keep_alive.exe"
 echo "built $out/qd4682.sys.so and $out/qd4682.sys"

@@ -3,14 +3,17 @@
 # need be) and starts it, so that \\.\qd4682 inside that prefix reaches the driver on the
 # platform socket. For Wine only; nothing of it belongs in the Windows package.
 #   platform/winedriver/start.sh [DRIVER_DIR]     (default build-winedriver/)
-# Wine stops its drivers with its last ordinary process, so this leaves one running (a console
-# waiting for input) whose process id it prints; `wineserver -k` ends it with the driver.
+# Wine stops its drivers with its last ordinary process, so this leaves one running
+# (keep_alive.exe) whose process id it prints; `wineserver -k` ends it with the driver.
 # Wine reads a service's key only when its service manager starts: the script stops this
 # prefix's Wine first, and the driver serves programs started from the same prefix after it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 driver_dir=$(cd "${1:-$root/build-winedriver}" && pwd)
-[ -f "$driver_dir/qd4682.sys.so" ] || { echo "no $driver_dir/qd4682.sys.so: run build.sh" >&2; exit 1; }
+if [ ! -f "$driver_dir/qd4682.sys.so" ] || [ ! -f "$driver_dir/keep_alive.exe" ]; then
+    echo "no driver in $driver_dir: run platform/winedriver/build.sh" >&2
+    exit 1
+fi
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -30,6 +33,6 @@ timeout 60 "$wineserver" -w || true
 # The service manager and the driver host inherit the environment of the first program of
 # the new Wine server: WINEDLLPATH tells them where the driver's module is.
 export WINEDLLPATH=$driver_dir${WINEDLLPATH:+:$WINEDLLPATH}
-sleep infinity </dev/null 2>/dev/null | setsid "$wine" cmd.exe /q >/dev/null 2>"${QD4682_DRIVER_LOG:-/dev/null}" &
+setsid "$wine" "$driver_dir/keep_alive.exe" </dev/null >/dev/null 2>"${QD4682_DRIVER_LOG:-/dev/null}" &
 echo "keep-alive Wine process: $!"
 timeout 60 "$wine" net start qd4682
