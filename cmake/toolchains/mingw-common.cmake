@@ -20,3 +20,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # workstation needs: no libstdc++, libgcc or winpthread DLLs to copy beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+
+# CTest runs the test programs through Wine, whose loader starts 32-bit programs in its 32-bit
+# half. Debian's wine64 package keeps the loader out of PATH, in /usr/lib/wine.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  find_program(WINE64_LOADER NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+  if(WINE64_LOADER)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64_LOADER})
+  endif()
+endif()

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/vtwin/gdi_keys.h"
+#include "platform/vtwin/gdi_window_manners.h"
 #include "platform/vtwin/key_translation.h"
 #include "platform/vtwin/vtwin.h"
 
@@ -15,6 +16,8 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 constexpr COLORREF kTextColor = RGB(192, 192, 192);
 constexpr COLORREF kBackground = RGB(0, 0, 0);
 constexpr int kEscKey = 27;
+constexpr WPARAM kCtrlC = 3;          // the character Ctrl+C types
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, which older headers lack
 
 // A GUI program has no console to say this on: the operator gets a message box.
 [[noreturn]] void CannotOpen(const char* what) {
@@ -48,7 +51,9 @@ void GdiDisplay::Open(const char* title, int rows, int columns) {
         windowClass.lpszClassName = kWindowClass;
         if (!RegisterClassA(&windowClass)) CannotOpen("RegisterClassA");
     }
-    MeasureFont();
+    HDC screen = GetDC(nullptr);
+    MeasureFont(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
     shown_ = ScreenImage{};
     shown_.rows = rows;
     shown_.columns = columns;
@@ -65,13 +70,16 @@ void GdiDisplay::Open(const char* title, int rows, int columns) {
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                               instance_, this);
     if (!window_) CannotOpen("CreateWindowExA");
+    FollowDpi(WindowDpi(window_, dpi_));
     ShowWindow(window_, cmdShow_);
     UpdateWindow(window_);
 }
 
-void GdiDisplay::MeasureFont() {
+void GdiDisplay::MeasureFont(int dpi) {
+    if (font_) DeleteObject(font_);
+    dpi_ = dpi;
     HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(fontPoints_, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    const int height = -MulDiv(fontPoints_, dpi, 72);
     font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         FIXED_PITCH | FF_MODERN, fontFace_);
@@ -230,6 +238,12 @@ LRESULT CALLBACK GdiDisplay::WindowProcedure(HWND window, UINT message, WPARAM w
 LRESULT GdiDisplay::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CHAR:
+            if (wParam == kCtrlC) {
+                CopyScreenToClipboard();
+                return 0;
+            }
+            QueueKey(GdiRawKey(message, wParam));
+            return 0;
         case WM_KEYDOWN:
             QueueKey(GdiRawKey(message, wParam));
             return 0;
@@ -238,7 +252,10 @@ LRESULT GdiDisplay::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             QueueKey(GdiRawKey(message, wParam));
             break;
         case WM_CLOSE:
-            QueueKey(kEscKey);
+            EndOnClose();
+            return 0;
+        case kDpiChanged:
+            FollowDpi(HIWORD(wParam));
             return 0;
         case WM_PAINT:
             Paint();

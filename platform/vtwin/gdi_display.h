@@ -3,14 +3,17 @@
 // talks to GDI and the window manager, as terminal_display.cpp alone talks to curses on Linux.
 //
 // The font size that vtOpenMain passes (the programs ask for "Courier", 7) is read as points at
-// the screen's logical resolution: 7 points are 9 pixels of character height at 96 dpi. A face
-// the system lacks is replaced by its nearest fixed-pitch font, and every character is placed on
-// the cell grid whatever widths the font has, so the layout holds with any font.
+// the monitor's resolution: 7 points are 9 pixels of character height at 96 dpi and 19 at 192.
+// The programs declare themselves dpi-aware in their manifest, so Windows hands them the real
+// resolution instead of stretching a 96-dpi bitmap; the font is made again when the window moves
+// to a monitor of another resolution. A face the system lacks is replaced by its nearest
+// fixed-pitch font, and every character is placed on the cell grid whatever widths the font
+// has, so the layout holds with any font.
 //
-// Closing the window (its close box, Alt+F4) does not destroy it: it hands the program an Esc,
-// with which both monitors end as the operator asked, and the window goes when the program
-// calls vtEnd or exits. A dialog that reads a number takes that Esc as a typed character and
-// refuses it; the window then closes with the next close once the dialog is left.
+// Closing the window (its close box, Alt+F4) ends the program at once, also in the middle of a
+// dialog, with the exit status the program exports as vtCloseExitStatus (0 when it exports
+// none): the status it ends with when the operator leaves it with Esc.
+// Ctrl+C copies the shown screen to the clipboard as plain text, one line per row.
 #pragma once
 
 #include <vector>
@@ -42,6 +45,10 @@ class GdiDisplay : public Display {
     // Handles the window's waiting messages (painting, keys, the close box).
     void CheckEvents() override { PumpMessages(); }
 
+    // What closing the window does; by default it ends the process with the program's status.
+    using CloseAction = void (*)(unsigned status);
+    void SetCloseAction(CloseAction action) { closeAction_ = action; }
+
     HWND Window() const { return window_; }
     int CellWidth() const { return cellWidth_; }
     int CellHeight() const { return cellHeight_; }
@@ -53,10 +60,16 @@ class GdiDisplay : public Display {
     void PumpMessages();
     void QueueKey(int raw);
     int NextKey();
-    void MeasureFont();
+    void MeasureFont(int dpi);
     void Paint();
     // Paints the trouble cells of a row again, in bold red, over the row just painted.
     void PaintTroubleRuns(HDC dc, int row);
+    // The parts for what users expect of a window: the close box, the clipboard, the monitor's
+    // resolution (gdi_window_manners.cpp).
+    void EndOnClose();
+    void CopyScreenToClipboard();
+    void FollowDpi(int dpi);
+    void SizeWindowToCells();
 
     static constexpr int kKeyQueueSize = 64;
 
@@ -68,6 +81,8 @@ class GdiDisplay : public Display {
     HFONT font_ = nullptr;
     int cellWidth_ = 0;
     int cellHeight_ = 0;
+    int dpi_ = 96;
+    CloseAction closeAction_ = nullptr;
     ScreenImage shown_;
     std::vector<INT> advances_;  // one cell width per column: keeps every character on the grid
     GdiRowsFile rowsFile_;

@@ -6,7 +6,9 @@
 #   - each program imports VTWIN.dll by ordinal only, the operations it uses (only ringeye uses
 #     13, 21 and 7, only Tallyer 46 and 42), and takes CreateFileA, DeviceIoControl,
 #     CloseHandle, GetLastError, lstrcpyA and Sleep from KERNEL32.dll;
-#   - nothing but VTWIN.dll and system DLLs is imported: the runtimes are linked in.
+#   - nothing but VTWIN.dll and system DLLs is imported: the runtimes are linked in;
+#   - all three carry a version resource with the project's version, and the programs a
+#     manifest that declares them dpi-aware.
 #   tests/windows/check_binaries.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -73,14 +75,29 @@ check_program() {
 check_pe VTWIN.dll library
 library_table=$(headers "$build/VTWIN.dll")
 exported=$(sed -n 's/.*+base\[ *\([0-9]*\)\].*/\1/p' <<<"$library_table" | sort -n | tr '\n' ' ')
-expected_exports="2 4 5 7 13 14 15 21 23 27 28 29 34 39 41 42 46 48 50 100 101 "
+expected_exports="2 4 5 7 13 14 15 21 23 27 28 29 34 39 41 42 46 48 50 100 101 102 103 "
 [ "$exported" = "$expected_exports" ] ||
     fail "VTWIN.dll exports ordinals '$exported', expected '$expected_exports'"
 grep -Eq "\[Name Pointer/Ordinal\] Table[[:space:]]+0+$" <<<"$library_table" ||
     fail "VTWIN.dll exports names"
 
-check_program ringeye.exe "2 4 5 7 13 14 15 21 23 27 28 29 34 39 41 48 50 100 101 "
-check_program Tallyer.exe "2 4 5 14 15 23 27 28 29 34 39 41 42 46 48 50 100 101 "
+# The version as CMake set it, from the header it generated into the build.
+version=$(sed -n 's/^#define MONITORS_VERSION "\(.*\)"$/\1/p' "$build/generated/monitors_version.h")
+check_resources() {
+    local file=$1 text
+    text=$(strings -el "$build/$file")
+    grep -qx "$version" <<<"$text" || fail "$file has no version resource with version $version"
+    if [ "$2" = program ]; then
+        grep -q "<dpiAware[^>]*>true/pm</dpiAware>" "$build/$file" ||
+            fail "$file has no manifest declaring it dpi-aware"
+    fi
+}
+check_resources VTWIN.dll library
+check_resources ringeye.exe program
+check_resources Tallyer.exe program
+
+check_program ringeye.exe "2 4 5 7 13 14 15 21 23 27 28 29 34 39 41 48 50 100 101 102 103 "
+check_program Tallyer.exe "2 4 5 14 15 23 27 28 29 34 39 41 42 46 48 50 100 101 102 103 "
 
 echo "32-bit binaries: $((failures == 0 ? 1 : 0)) passed, $((failures == 0 ? 0 : 1)) failed"
 [ "$failures" -eq 0 ]

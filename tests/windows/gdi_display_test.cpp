@@ -1,5 +1,6 @@
 // The GDI display with a real (hidden) window: its size in cells, keys from the window's message
-// queue, the close box, waiting, and the read-back file of the shown rows.
+// queue, the close box, the clipboard, a change of resolution, waiting, and the read-back file of
+// the shown rows.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -78,11 +79,56 @@ TEST_F(GdiDisplayTest, AKeyDownWithACharacterArrivesOnce) {
     EXPECT_EQ(TakeAll(true), std::vector<int>{10});
 }
 
-TEST_F(GdiDisplayTest, ClosingTheWindowHandsTheProgramAnEsc) {
+unsigned closedWith = ~0u;
+
+TEST_F(GdiDisplayTest, ClosingTheWindowEndsTheProgramWithItsStatus) {
+    closedWith = ~0u;
+    display.SetCloseAction([](unsigned status) { closedWith = status; });
     Open();
+    Post(WM_CHAR, '5');  // a dialog's half-typed number does not hold the close up
     Post(WM_CLOSE, 0);
-    EXPECT_EQ(TakeAll(true), std::vector<int>{27});
-    EXPECT_TRUE(IsWindow(display.Window())) << "the window stays until the program ends";
+    EXPECT_EQ(TakeAll(true), std::vector<int>{'5'}) << "no Esc is typed for the close";
+    EXPECT_EQ(closedWith, 0u) << "this program exports no vtCloseExitStatus";
+}
+
+TEST_F(GdiDisplayTest, CtrlCCopiesTheShownScreenAsText) {
+    Open();
+    vtwin::ScreenImage image;
+    image.rows = kRows;
+    image.columns = kColumns;
+    image.text.assign(kRows, std::string(kColumns, ' '));
+    image.text[0].replace(0, 9, "Composite");
+    image.text[2].replace(kColumns - 6, 6, "corner");
+    display.Present(image);
+    Post(WM_CHAR, 3);
+    EXPECT_TRUE(TakeAll(true).empty()) << "Ctrl+C is not a key for the program";
+
+    std::string expected = "Composite\r\n\r\n" + std::string(kColumns - 6, ' ') + "corner\r\n";
+    for (int row = 3; row < kRows; ++row)
+        expected += "\r\n";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    const std::string copied = text ? text : "";
+    if (text) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(copied, expected);
+}
+
+TEST_F(GdiDisplayTest, ANewResolutionResizesTheCellsAndTheWindow) {
+    Open();
+    const int height96 = display.CellHeight();
+    constexpr UINT kDpiChanged = 0x02E0;
+    for (int dpi : {192, 144, 96}) {
+        Post(kDpiChanged, MAKEWPARAM(dpi, dpi));
+        TakeAll(true);
+        // 7 points: 9 pixels at 96 dpi, 14 at 144, 19 at 192, give or take the font's leading.
+        EXPECT_NEAR(display.CellHeight(), height96 * dpi / 96, 2 * dpi / 96) << dpi;
+        RECT client = {};
+        ASSERT_TRUE(GetClientRect(display.Window(), &client));
+        EXPECT_EQ(client.right, kColumns * display.CellWidth()) << dpi;
+        EXPECT_EQ(client.bottom, kRows * display.CellHeight()) << dpi;
+    }
 }
 
 TEST_F(GdiDisplayTest, WaitingEndsWithAKeyOrWithItsTime) {

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Runs inside the virtual X display of scripts/test-windows, with WINEPREFIX set to a fresh
-# directory: starts Wine once, runs the Windows test programs through CTest, then runs
-# ringeye.exe and Tallyer.exe as an operator would, with no driver loaded. Each program must
+# directory: starts Wine once, then for each build runs the Windows test programs through CTest,
+# runs ringeye.exe and Tallyer.exe as an operator would with no driver loaded, and runs them with
+# live data through the Wine test driver (live_under_wine.sh). With no driver each program must
 # show the open-failure report at its cells (read back through VTWIN_ROWS_FILE), get a
 # screenshot, and end with its exit status when its window is closed (ringeye) or gets Esc
 # (Tallyer). Every wait is bounded.
-#   tests/windows/under_wine.sh BUILD_DIR
+#   tests/windows/under_wine.sh QD4682SIM DRIVER_DIR BUILD_DIR...
 set -euo pipefail
-build=$(cd "$1" && pwd)
-shots=$build/screenshots
+simulator=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+driver_dir=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
 rows_dir=$(mktemp -d /tmp/monitors-rows.XXXXXX)
 trap 'rm -rf "$rows_dir"' EXIT
-mkdir -p "$shots"
 
 # Debian's wine64 package keeps its loader and server out of PATH, in /usr/lib/wine.
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -23,14 +25,12 @@ timeout 300 "$wine" wineboot --init
 # A virtual desktop: Wine then draws the windows' frames and titles itself, since the virtual X
 # display has no window manager to do it. It fills the X screen.
 timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x400 /f \
+timeout 60 "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1400x900 /f \
     >/dev/null
 # The desktop is made when Wine starts: stop this Wine so the next program starts it anew.
 timeout 60 "$wineserver" -k || true
 timeout 60 "$wineserver" -w || true
 
-echo "== Windows test programs"
-ctest --test-dir "$build" --output-on-failure --timeout 300
 
 message="***Error***: Cannot detect 4682 device"
 top_bar="-- Exit-<ESC> or 0 ------------------ Menu --------------------- More-<Space> --"
@@ -62,7 +62,7 @@ tallyer_failure_screen() {
 run_program() {
     local exe=$1 title=$2 check=$3 action=$4 expected=$5
     local name=${exe%.exe} rows=$rows_dir/${exe%.exe}.rows
-    echo "== $exe with no driver"
+    echo "== $(basename "$build"): $exe with no driver"
     VTWIN_ROWS_FILE="Z:${rows//\//\\}" timeout 120 "$wine" "$build/$exe" &
     local program=$!
     local shown=no
@@ -99,7 +99,43 @@ run_program() {
 }
 
 failures=0
-run_program ringeye.exe "ringeye SMT 7.3" ringeye_failure_screen close 1 || failures=$((failures + 1))
-run_program Tallyer.exe "4682 Tallyer" tallyer_failure_screen esc 0 || failures=$((failures + 1))
-echo "end-to-end: $((2 - failures)) passed, $failures failed"
+for build in "$@"; do
+    build=$(cd "$build" && pwd)
+    shots=$build/screenshots
+    mkdir -p "$shots"
+    echo "== $(basename "$build"): Windows test programs"
+    ctest --test-dir "$build" --output-on-failure --timeout 300 || failures=$((failures + 1))
+    run_program ringeye.exe "ringeye SMT 7.3" ringeye_failure_screen close 1 ||
+        failures=$((failures + 1))
+    run_program Tallyer.exe "4682 Tallyer" tallyer_failure_screen esc 0 || failures=$((failures + 1))
+    "$here/live_under_wine.sh" "$build" "$simulator" "$driver_dir" || failures=$((failures + 1))
+    # The driver goes with this Wine server; the next build starts again with no driver.
+    timeout 60 "$wineserver" -k || true
+    timeout 60 "$wineserver" -w || true
+done
+# The windows at 96 and 192 dpi (100 % and 200 %), for a look at their sharpness: Tallyer of the
+# last build with no driver, screenshots dpi96-Tallyer.png and dpi192-Tallyer.png. Wine reads
+# the resolution when it starts.
+for dpi in 96 192; do
+    timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" \
+        /f >/dev/null
+    timeout 60 "$wineserver" -k || true
+    timeout 60 "$wineserver" -w || true
+    rows=$rows_dir/dpi$dpi.rows
+    VTWIN_ROWS_FILE="Z:${rows//\//\\}" timeout 120 "$wine" "$build/Tallyer.exe" &
+    program=$!
+    for _ in $(seq 300); do
+        tallyer_failure_screen "$rows" && break
+        sleep 0.2
+    done
+    sleep 1  # the rows file is written as the window is painted; let the frame settle too
+    import -window root "$shots/dpi$dpi-Tallyer.png" || echo "no screenshot at $dpi dpi" >&2
+    timeout 30 "$wine" "$build/post_to_window.exe" "4682 Tallyer" esc || true
+    wait "$program" || true
+    echo "screenshot at $dpi dpi: $shots/dpi$dpi-Tallyer.png"
+done
+timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+    >/dev/null
+
+echo "under Wine: $failures failed parts"
 [ "$failures" -eq 0 ]
