@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "monitors_version.h"
 #include "platform/clock.h"
 #include "platform/win32/device_path.h"
 #include "simulator/noise.h"
@@ -48,7 +49,8 @@ std::string HelpFooter() {
         text += line + std::string(refusal.when) + "\n";
     }
     text += "\nThe socket is $XDG_RUNTIME_DIR/" + std::string(kDeviceName) +
-            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID.";
+            " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID/" +
+            kDeviceName + ".\nSee qd4682sim(1).";
     return text;
 }
 
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
     CLI::Option* seedOption =
         app.add_option("--seed", seed, "seed of the simulation; the same seed plays the same run");
     app.add_flag("--verbose", verbose, "one line per request on stderr");
+    app.set_version_flag("-V,--version", std::string("qd4682sim ") + MONITORS_VERSION,
+                         "show the version and exit");
     app.footer(HelpFooter());
     try {
         app.parse(argc, argv);
