@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "monitors_version.h"
 #include "platform/clock.h"
 #include "platform/win32/device_path.h"
 #include "simulator/noise.h"
@@ -53,7 +54,7 @@ std::string HelpFooter() {
             " when XDG_RUNTIME_DIR is an absolute path, otherwise /tmp/" + kDeviceName + "-UID/" +
             kDeviceName +
             ",\nin a directory made with mode 0700 that must belong to this user and "
-            "admit nobody else.";
+            "admit nobody else.\nSee qd4682sim(1).";
     return text;
 }
 
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
     CLI::Option* seedOption =
         app.add_option("--seed", seed, "seed of the simulation; the same seed plays the same run");
     app.add_flag("--verbose", verbose, "one line per request on stderr");
+    app.set_version_flag("-V,--version", std::string("qd4682sim ") + MONITORS_VERSION,
+                         "show the version and exit");
     app.footer(HelpFooter());
     try {
         app.parse(argc, argv);

@@ -48,7 +48,8 @@ TmuxSession::TmuxSession(const std::string& program, const std::string& runtimeD
 
 TmuxSession::~TmuxSession() {
     Run("kill-server");
-    std::system(("rm -rf " + Quoted(directory_)).c_str());
+    // Best effort: a directory left behind in /tmp does no harm to later runs.
+    if (std::system(("rm -rf " + Quoted(directory_)).c_str()) != 0) return;
 }
 
 bool TmuxSession::TmuxInstalled() {

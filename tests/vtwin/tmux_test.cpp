@@ -33,7 +33,8 @@ class TmuxServer {
     }
     ~TmuxServer() {
         Run("kill-server");
-        if (!directory_.empty()) std::system(("rm -rf '" + directory_ + "'").c_str());
+        // Best effort: a directory left behind in /tmp does no harm to later runs.
+        if (directory_.empty() || std::system(("rm -rf '" + directory_ + "'").c_str()) != 0) return;
     }
     // Runs one tmux command on this server and answers what it printed.
     std::string Run(const std::string& arguments) {
