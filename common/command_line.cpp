@@ -22,7 +22,9 @@ void PrintHelp(const ProgramUsage& usage, FILE* out) {
         "Keys:\n%s\n"
         "The driver is reached as \\\\.\\qd4682, a Unix socket at $XDG_RUNTIME_DIR/qd4682\n"
         "(or /tmp/qd4682-UID/qd4682 when XDG_RUNTIME_DIR is not set); qd4682sim serves\n"
-        "it. A normal exit has status %d; an argument not understood, status 2.\n\n"
+        "it. A normal exit has status %d; status 2 when it cannot start: an argument\n"
+        "not understood, standard input or output not a terminal, or a terminal type\n"
+        "without cursor addressing (such as dumb) or unknown.\n\n"
         "  -h, --help     show this help and exit\n"
         "  -V, --version  show the version and exit\n\n"
         "See %s(1).\n",
