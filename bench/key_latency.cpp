@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/driver_process.h"
+#include "bench/percentile.h"
 #include "platform/vtwin/terminal_display.h"
 #include "ringeye/ringeye_main.h"
 #include "tests/support/temp_runtime_dir.h"
@@ -73,12 +74,6 @@ class TimedDisplay : public vtwin::Display {
   private:
     vtwin::TerminalDisplay terminal_;
 };
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
-}
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/driver_process.h"
+#include "bench/percentile.h"
 #include "platform/win32/device_path.h"
 #include "platform/win32/win32.h"
 #include "platform/wire/device_wire.h"
@@ -102,12 +103,6 @@ bool AskForStatistics() {
                                         kStatsLength, &answered, nullptr);
     CloseHandle(device);
     return served && answered == kStatsLength;
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<size_t>(fraction * values.size()))];
 }
 
 }  // namespace

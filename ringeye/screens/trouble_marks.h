@@ -71,16 +71,7 @@ template <size_t R, size_t L>
 constexpr bool ValidTroubleTable(const TroubleRule (&rules)[R], const LabelEntry (&labels)[L]) {
     if (R > kMaxTroubleRules) return false;
     for (const TroubleRule& rule : rules) {
-        const ValueField& field = rule.value;
-        if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
-        for (int entry = 0; entry <= field.entry; ++entry) {
-            if (labels[entry].text == nullptr) return false;
-        }
-        const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
-        if (formatted && field.format == nullptr) return false;
-        const bool named =
-            field.show == ValueShow::kText || field.show == ValueShow::kLowestBitText;
-        if (named && field.texts == nullptr) return false;
+        if (!ValidField(rule.value, labels)) return false;
         if (rule.test == TroubleTest::kAtOrBelow && rule.other == 0) return false;
     }
     return true;

@@ -72,18 +72,22 @@ void PaintFields(const ValueField (&fields)[N], const LabelEntry* labels, int po
 // True when every field names a label before the table's terminating entry and carries what its
 // way of showing needs (a format, a text table), so that painting never reads past a table or
 // formats with nothing. Screens check their tables with it at compile time.
+template <size_t L>
+constexpr bool ValidField(const ValueField& field, const LabelEntry (&labels)[L]) {
+    if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
+    for (int entry = 0; entry <= field.entry; ++entry) {
+        if (labels[entry].text == nullptr) return false;
+    }
+    const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
+    if (formatted && field.format == nullptr) return false;
+    const bool named = field.show == ValueShow::kText || field.show == ValueShow::kLowestBitText;
+    return !named || field.texts != nullptr;
+}
+
 template <size_t F, size_t L>
 constexpr bool ValidFieldTable(const ValueField (&fields)[F], const LabelEntry (&labels)[L]) {
     for (const ValueField& field : fields) {
-        if (field.entry < 0 || static_cast<size_t>(field.entry) + 1 >= L) return false;
-        for (int entry = 0; entry <= field.entry; ++entry) {
-            if (labels[entry].text == nullptr) return false;
-        }
-        const bool formatted = field.show == ValueShow::kNumber || field.show == ValueShow::kTime;
-        if (formatted && field.format == nullptr) return false;
-        const bool named =
-            field.show == ValueShow::kText || field.show == ValueShow::kLowestBitText;
-        if (named && field.texts == nullptr) return false;
+        if (!ValidField(field, labels)) return false;
     }
     return true;
 }
