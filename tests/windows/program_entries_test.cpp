@@ -54,8 +54,8 @@ TEST(RingeyeOnWindows, MissingDriverIsShownUntilTheDeviceAppears) {
     h.At(2500, [&] { header = h.Cells(1, 19, 20); });
     EXPECT_EQ(h.RunRingeye(2600), 1);
     ASSERT_EQ(absent.size(), 24u);
-    // Cell (0,0) is the spinner's; the message starts under it.
-    EXPECT_EQ(absent[0].substr(1), Padded(kOpenFailure).substr(1));
+    // Cell (0,0) is the spinner's; the message starts beside it.
+    EXPECT_EQ(absent[0].substr(1), Padded(kOpenFailure, 83));
     for (int row = 1; row <= 21; ++row)
         EXPECT_EQ(absent[row], Padded("")) << row;
     EXPECT_EQ(absent[22], Padded(kTopBar));
@@ -73,8 +73,7 @@ TEST(RingeyeOnWindows, RefusedRequestShowsTheInstanceAndTheErrorCode) {
     h.At(400, [&] { h.station.RefuseWith(0x57); });
     h.At(1500, [&] { message = h.Row(0); });
     h.RunRingeye(1600);
-    EXPECT_EQ(message.substr(1),
-              Padded("IOCTL Failed for DevInstance 2, GetLastError = 57").substr(1));
+    EXPECT_EQ(message.substr(1), Padded("IOCTL Failed for DevInstance 2, GetLastError = 57", 83));
     EXPECT_EQ(h.device.OpenHandles(), 0);
 }
 

@@ -48,8 +48,8 @@ shows() {
 }
 
 ringeye_failure_screen() {
-    # Cell (0,0) holds the spinner; the message, written at pad (0,0), shows from column 1 on.
-    shows "$1" 0 1 "${message:1}" && shows "$1" 22 0 "$top_bar" && shows "$1" 23 0 "$dual_bar"
+    # Cell (0,0) holds the spinner; the message is written from column 1, beside it.
+    shows "$1" 0 1 "$message" && shows "$1" 22 0 "$top_bar" && shows "$1" 23 0 "$dual_bar"
 }
 
 tallyer_failure_screen() {
