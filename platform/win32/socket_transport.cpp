@@ -22,7 +22,7 @@ namespace {
 std::atomic<int> openTimeoutMs{kDefaultOpenTimeoutMs};
 std::atomic<int> replyTimeoutMs{kDefaultReplyTimeoutMs};
 
-// The time limit is real time even when a test runs the programs on a virtual clock: a driver
+// The time limits are real time even when a test runs the programs on a virtual clock: a driver
 // that does not answer keeps the caller waiting for real.
 using MonotonicClock = std::chrono::steady_clock;
 using Deadline = MonotonicClock::time_point;
