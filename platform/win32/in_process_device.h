@@ -11,8 +11,11 @@ namespace platform {
 // Registers `handler` for device NAME (nullptr removes it). The caller keeps ownership.
 void RegisterInProcessDevice(const char* name, wire::DeviceHandler* handler);
 
-// The longest a DeviceIoControl waits for a whole reply on the socket, 2000 ms by default.
-// Tests shorten it instead of waiting in real time.
+// The longest a CreateFileA waits to connect to the driver's socket, and the longest a
+// DeviceIoControl waits for a whole reply on it: 2000 ms each by default. Tests shorten them
+// instead of waiting in real time. The two are separate so that a test can shorten the wait for
+// a reply it knows never comes without the open before it racing that short limit.
+void SetOpenTimeoutMs(int ms);
 void SetReplyTimeoutMs(int ms);
 
 // Number of device handles currently open (sockets and in-process), for leak tests.

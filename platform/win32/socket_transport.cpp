@@ -19,15 +19,16 @@ namespace platform {
 namespace device {
 namespace {
 
+std::atomic<int> openTimeoutMs{kDefaultOpenTimeoutMs};
 std::atomic<int> replyTimeoutMs{kDefaultReplyTimeoutMs};
 
-// The time limit is real time even when a test runs the programs on a virtual clock: a driver
+// The time limits are real time even when a test runs the programs on a virtual clock: a driver
 // that does not answer keeps the caller waiting for real.
 using MonotonicClock = std::chrono::steady_clock;
 using Deadline = MonotonicClock::time_point;
 
-Deadline DeadlineFromNow() {
-    return MonotonicClock::now() + std::chrono::milliseconds(ReplyTimeoutMs());
+Deadline DeadlineFromNow(int limitMs) {
+    return MonotonicClock::now() + std::chrono::milliseconds(limitMs);
 }
 
 // Milliseconds to the deadline, rounded up so that a wait never ends before it; 0 once past.
@@ -155,6 +156,10 @@ DWORD ConnectError(int error) {
 
 }  // namespace
 
+int OpenTimeoutMs() {
+    return openTimeoutMs.load();
+}
+
 int ReplyTimeoutMs() {
     return replyTimeoutMs.load();
 }
@@ -162,7 +167,7 @@ int ReplyTimeoutMs() {
 DWORD ConnectDevice(const char* name, int* fd) {
     // One deadline for the whole open: a signal that interrupts the connect (a window being
     // resized, a timer) must not grant it a fresh time limit.
-    const Deadline deadline = DeadlineFromNow();
+    const Deadline deadline = DeadlineFromNow(OpenTimeoutMs());
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     static_assert(sizeof(address.sun_path) == kSocketPathSize, "socket path room");
@@ -211,7 +216,7 @@ SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* an
     };
     if (!ConnectionIdle(fd)) return lost(ERROR_DEVICE_NOT_CONNECTED);
 
-    Deadline deadline = DeadlineFromNow();
+    Deadline deadline = DeadlineFromNow(ReplyTimeoutMs());
     uint8_t header[wire::kHeaderSize];
     wire::EncodeRequestHeader({request.controlCode, request.inputLength, request.outputLength},
                               header);
@@ -236,6 +241,10 @@ SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* an
 }
 
 }  // namespace device
+
+void SetOpenTimeoutMs(int ms) {
+    device::openTimeoutMs.store(ms < 0 ? 0 : ms);
+}
 
 void SetReplyTimeoutMs(int ms) {
     device::replyTimeoutMs.store(ms < 0 ? 0 : ms);

@@ -1,5 +1,5 @@
 // The client end of a device's Unix socket: connecting with the peer check, and one request
-// with its reply under the reply time limit.
+// with its reply, each under its own time limit.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,10 @@
 namespace platform {
 namespace device {
 
+constexpr int kDefaultOpenTimeoutMs = 2000;
 constexpr int kDefaultReplyTimeoutMs = 2000;
 
+int OpenTimeoutMs();
 int ReplyTimeoutMs();
 
 // Connects to the socket of device `name` and checks who serves it. ERROR_SUCCESS with *fd set

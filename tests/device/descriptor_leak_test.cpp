@@ -24,12 +24,13 @@ TEST(DescriptorLeakTest, ThousandFailedAndThousandServedRequests) {
         test_support::ScriptedSocketDriver driver("qd4682", &handler);
         const char* kPath = "\\\\.\\qd4682";
         using Failure = std::function<CallResult()>;
-        // Only a stalled request waits out the reply limit, so only it gets a short one; the
-        // others get a limit that no loaded machine comes near.
+        // Only a stalled request waits out the reply limit, so only it gets a short one; opens
+        // and the other requests get limits that no loaded machine comes near.
+        platform::SetOpenTimeoutMs(60000);
         auto withFault = [&](DriverFault fault) {
             return [&driver, kPath, fault] {
                 driver.InjectFault(fault);
-                platform::SetReplyTimeoutMs(fault == DriverFault::kStall ? 20 : 60000);
+                platform::SetReplyTimeoutMs(fault == DriverFault::kStall ? 5 : 60000);
                 return OpenRequestClose(kPath, {1}, 16);
             };
         };
@@ -55,6 +56,7 @@ TEST(DescriptorLeakTest, ThousandFailedAndThousandServedRequests) {
         }
         EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
     }
+    platform::SetOpenTimeoutMs(2000);
     platform::SetReplyTimeoutMs(2000);
     EXPECT_EQ(test_support::CountOpenFds(), fdsBefore);
 }

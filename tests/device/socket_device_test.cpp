@@ -31,11 +31,20 @@ namespace {
 using test_support::DriverFault;
 
 constexpr char kPath[] = "\\\\.\\qd4682";
-constexpr int kGenerousReplyMs = 60000;
+constexpr int kGenerousMs = 60000;
 
 class SocketDeviceTest : public ::testing::Test {
   protected:
-    void TearDown() override { platform::SetReplyTimeoutMs(2000); }
+    // Opens and answered requests get limits that no loaded machine comes near; a test shortens
+    // the reply limit only around a request that is never answered.
+    void SetUp() override {
+        platform::SetOpenTimeoutMs(kGenerousMs);
+        platform::SetReplyTimeoutMs(kGenerousMs);
+    }
+    void TearDown() override {
+        platform::SetOpenTimeoutMs(2000);
+        platform::SetReplyTimeoutMs(2000);
+    }
 
     test_support::TempRuntimeDir runtimeDir;
     CannedHandler handler;
@@ -70,10 +79,6 @@ TEST_F(SocketDeviceTest, RepliesAndFaults) {
     const std::vector<uint8_t> answer = {1, 2, 3, 4};
     for (const ReplyCase& c : kReplyCases) {
         SCOPED_TRACE(c.name);
-        // Only the request that is never answered waits out the limit, so it is short; every
-        // other case gets a limit no loaded machine comes near.
-        const bool stalls = c.setup == Setup::kFault && c.fault == DriverFault::kStall;
-        platform::SetReplyTimeoutMs(stalls ? 100 : kGenerousReplyMs);
         handler = CannedHandler();
         handler.answer = answer;
         handler.scribbleWholeOutput = true;
@@ -83,7 +88,12 @@ TEST_F(SocketDeviceTest, RepliesAndFaults) {
 
         HANDLE device = OpenDevice(kPath);
         ASSERT_NE(device, INVALID_HANDLE_VALUE);
+        // Only the request that is never answered waits out its limit, so only it gets a short
+        // one.
+        const bool stalls = c.setup == Setup::kFault && c.fault == DriverFault::kStall;
+        if (stalls) platform::SetReplyTimeoutMs(5);
         CallResult result = RequestOn(device, {9, 8, 7}, 16);
+        platform::SetReplyTimeoutMs(kGenerousMs);
 
         std::vector<uint8_t> expected(16, kUntouched);
         if (c.expectedError == 0) {
@@ -178,6 +188,7 @@ int ListenerWithFullQueue(const std::string& path) {
 // However many signals interrupt the waits, the open and the reply each end at their one
 // deadline; a fresh time limit after each signal would keep them waiting while the signals last.
 TEST_F(SocketDeviceTest, SignalsDoNotExtendTheTimeLimits) {
+    platform::SetOpenTimeoutMs(300);
     platform::SetReplyTimeoutMs(300);
     const std::string queueFullPath = runtimeDir.Path() + "/busy";
     const int listener = ListenerWithFullQueue(queueFullPath);

@@ -43,12 +43,14 @@ FaultyRun::FaultyRun() {
     for (uint32_t word = 0; word < 37; ++word)
         h.station.stats[word] = 1000 * word + 7;
     h.SetDevicePresent(false);  // the station answers on the socket only
-    platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
+    platform::SetOpenTimeoutMs(kPatientLimitMs);
+    platform::SetReplyTimeoutMs(kPatientLimitMs);
     StartDriver();
 }
 
 FaultyRun::~FaultyRun() {
     driver.reset();
+    platform::SetOpenTimeoutMs(platform::device::kDefaultOpenTimeoutMs);
     platform::SetReplyTimeoutMs(platform::device::kDefaultReplyTimeoutMs);
 }
 
@@ -62,7 +64,7 @@ void FaultyRun::Stall(int requests) {
 }
 
 void FaultyRun::StopStalling() {
-    platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
+    platform::SetReplyTimeoutMs(kPatientLimitMs);
 }
 
 bool FaultyRun::WaitForRequestsReceived(int count) const {

@@ -29,10 +29,11 @@ class AnswerOverrides : public wire::DeviceHandler {
 };
 
 struct FaultyRun {
-    // The reply limit is real time. Answered requests get all the time a loaded machine may
-    // need; only requests the driver stalls, which it never answers, wait out the short limit,
-    // so that stalls cost little real time.
-    static constexpr int kPatientReplyLimitMs = 60000;
+    // The time limits are real time. Opens and answered requests get all the time a loaded
+    // machine may need; only the replies the driver stalls, which never come, wait out the short
+    // limit, so that stalls cost little real time and fail the same way however loaded the
+    // machine is.
+    static constexpr int kPatientLimitMs = 60000;
     static constexpr int kStallReplyLimitMs = 5;
 
     FaultyRun();
@@ -40,8 +41,8 @@ struct FaultyRun {
 
     void StartDriver();
     void StopDriver() { driver.reset(); }
-    // The next `requests` requests get no reply; until StopStalling, no other request may be
-    // made.
+    // The next `requests` requests get no reply and fail with a timeout; until StopStalling,
+    // no other request may be made.
     void Stall(int requests);
     void StopStalling();
     // Waits (boundedly) until the driver has read `count` requests; the client may have given

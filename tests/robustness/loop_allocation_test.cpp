@@ -22,7 +22,7 @@ constexpr int kCycles = 1000;
 constexpr uint64_t kCycleMs = 1000;      // both monitors refresh once a second by default
 constexpr uint64_t kCountFromMs = 2500;  // start-up and the first screen are behind us
 constexpr int kRingeyeRequestsPerCycle = 26;
-constexpr int kPatientReplyLimitMs = 60000;
+constexpr int kPatientLimitMs = 60000;
 
 // Runs a monitor against the simulator's station, served on the device socket by a driver
 // thread and living on the run's virtual clock, and counts the allocations of kCycles refresh
@@ -37,8 +37,10 @@ struct SteadyRun {
 
     SteadyRun() {
         h.SetDevicePresent(false);  // the station answers on the socket only
-        // The limit is real time: a loaded machine must not turn a slow answer into a failure.
-        platform::SetReplyTimeoutMs(kPatientReplyLimitMs);
+        // The limits are real time: a loaded machine must not turn a slow open or a slow answer
+        // into a failure.
+        platform::SetOpenTimeoutMs(kPatientLimitMs);
+        platform::SetReplyTimeoutMs(kPatientLimitMs);
         driver = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &station);
         h.At(kCountFromMs, [this] {
             requests = -driver->RequestsAnswered();
@@ -53,7 +55,10 @@ struct SteadyRun {
                 lastRows += h.Row(row) + "\n";
         });
     }
-    ~SteadyRun() { platform::SetReplyTimeoutMs(platform::device::kDefaultReplyTimeoutMs); }
+    ~SteadyRun() {
+        platform::SetOpenTimeoutMs(platform::device::kDefaultOpenTimeoutMs);
+        platform::SetReplyTimeoutMs(platform::device::kDefaultReplyTimeoutMs);
+    }
     uint64_t EndMs() const { return kCountFromMs + kCycles * kCycleMs; }
     void KeyAt(uint64_t ms, int key) {
         h.At(ms, [this, key] {

@@ -7,7 +7,9 @@
 #include <signal.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -56,23 +58,37 @@ const Monitor kTallyer = {"Tallyer",
 constexpr char kSizeNotice[] = "Terminal too small: 80 x 24 needed";
 
 // A healthy dual-attachment station served on the device socket of this test's runtime
-// directory, for monitors started in tmux; it may take `replyMs` for every reply.
+// directory, for monitors started in tmux. With `holdFrom` set, request number `holdFrom` is held
+// until Release, and so is every one after it: the driver serves one request at a time, so none
+// after it is even read meanwhile.
 class StillStation {
   public:
-    explicit StillStation(int replyMs = 0)
-        : slow_(station_,
-                [replyMs] { std::this_thread::sleep_for(std::chrono::milliseconds(replyMs)); }) {
+    explicit StillStation(int holdFrom = 0)
+        : slow_(station_, [this, holdFrom] {
+              if (holdFrom == 0 || slow_.Requests() < holdFrom) return;
+              std::unique_lock<std::mutex> lock(mutex_);
+              releasedChanged_.wait(lock, [this] { return released_; });
+          }) {
         station_.FillHealthy(2);
         for (uint32_t word = 0; word < 37; ++word)
             station_.stats[word] = 1000 * word + 7;
         driver_ = std::make_unique<test_support::ScriptedSocketDriver>("qd4682", &slow_);
     }
+    ~StillStation() { Release(); }  // before the driver's thread is joined
     const std::string& RuntimeDir() const { return runtimeDir_.Path(); }
     int Requests() const { return slow_.Requests(); }
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        releasedChanged_.notify_all();
+    }
 
   private:
     test_support::TempRuntimeDir runtimeDir_;
     FakeStation station_;
+    std::mutex mutex_;
+    std::condition_variable releasedChanged_;
+    bool released_ = false;
     test_support::SlowHandler slow_;
     std::unique_ptr<test_support::ScriptedSocketDriver> driver_;
 };
@@ -178,19 +194,24 @@ INSTANTIATE_TEST_SUITE_P(BothMonitors, TerminationSignal,
                              return std::string(info.param.name);
                          });
 
-// Against a slow driver a cycle of ringeye's lasts many replies; the signal is taken between two
-// of them. Counted in requests, not in time: at most the one under way when it came is finished.
+// A cycle of ringeye's makes many requests; a signal that comes while one is under way is taken
+// before the next. The driver holds the third request until the signal is sent, so the signal
+// comes in the middle of a cycle however the test and the program are scheduled. Only a program
+// paused for longer than its reply limit gives up on the held request, and then it may have the
+// next cycle's first request under way when the signal comes.
 TEST(TerminationSignalMidCycle, EndsTheProgramBeforeTheNextRequest) {
     if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
-    StillStation station(300);
+    constexpr int kHeldRequest = 3;
+    StillStation station(kHeldRequest);
     TmuxSession tmux(kRingeye.program, station.RuntimeDir(), 84, 26);
     const int pid = tmux.ProgramPid();
     ASSERT_GT(pid, 1);
-    for (int wait = 0; wait < 12000 && station.Requests() < 3; ++wait)
+    for (int wait = 0; wait < 12000 && station.Requests() < kHeldRequest; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const int requestsAtSignal = station.Requests();
-    ASSERT_GE(requestsAtSignal, 3);
+    ASSERT_EQ(requestsAtSignal, kHeldRequest);
     ASSERT_EQ(kill(pid, SIGTERM), 0);
+    station.Release();
     Pane pane = tmux.WaitFor(
         [](const Pane& p) { return Joined(p).find("program ended 143") != std::string::npos; });
     EXPECT_NE(Joined(pane).find("program ended 143"), std::string::npos) << Joined(pane);

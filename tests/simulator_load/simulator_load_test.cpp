@@ -25,8 +25,9 @@ constexpr long kGrowthAllowanceKb = 512;
 TEST(SimulatorUnderLoad, EightClientsAndAGarbageClientAreServedInBoundedMemory) {
     sim_test::TempDir runtimeDir, logDir;
     ASSERT_EQ(setenv("XDG_RUNTIME_DIR", runtimeDir.path().c_str(), 1), 0);
-    // The well-behaved clients wait for their replies as long as a loaded machine may need: the
-    // driver's answers are counted here, not its speed.
+    // The well-behaved clients wait to connect and for their replies as long as a loaded machine
+    // may need: the driver's answers are counted here, not its speed.
+    platform::SetOpenTimeoutMs(60000);
     platform::SetReplyTimeoutMs(60000);
     sim_test::SimProcess simulator(runtimeDir.path(), logDir.path(),
                                    {"--instances", std::to_string(kInstances), "--seed", "8"});
@@ -40,6 +41,7 @@ TEST(SimulatorUnderLoad, EightClientsAndAGarbageClientAreServedInBoundedMemory) 
     const load::LoadRun run = load::Run(kClients, kInstances, kLoad, true);
     const long residentAfter = load::ResidentKb(driver);
     const load::LoadRun after = load::Run(1, kInstances, std::chrono::milliseconds(200), false);
+    platform::SetOpenTimeoutMs(2000);
     platform::SetReplyTimeoutMs(2000);
 
     std::printf(
