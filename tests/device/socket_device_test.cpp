@@ -351,7 +351,7 @@ TEST(SocketPlaceTest, FallbackDirectoryMustBeOursAndPrivate) {
         {"a symlink to a private directory",
          [](const FallbackPlace& f) {
              rename(f.directory().c_str(), (f.directory() + ".elsewhere").c_str());
-             symlink((f.directory() + ".elsewhere").c_str(), f.directory().c_str());
+             ASSERT_EQ(symlink((f.directory() + ".elsewhere").c_str(), f.directory().c_str()), 0);
          },
          ERROR_ACCESS_DENIED},
         {"the socket a symlink",
@@ -359,7 +359,7 @@ TEST(SocketPlaceTest, FallbackDirectoryMustBeOursAndPrivate) {
              mkdir((f.directory() + ".elsewhere").c_str(), 0700);
              const std::string moved = f.directory() + ".elsewhere/socket";
              rename(f.socket().c_str(), moved.c_str());
-             symlink(moved.c_str(), f.socket().c_str());
+             ASSERT_EQ(symlink(moved.c_str(), f.socket().c_str()), 0);
          },
          ERROR_ACCESS_DENIED},
         {"a file",
