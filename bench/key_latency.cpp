@@ -65,6 +65,7 @@ class TimedDisplay : public vtwin::Display {
             awaitedTitle.store(nullptr);
         }
     }
+    void SetUsedSize(int rows, int columns) override { terminal_.SetUsedSize(rows, columns); }
     int TakeKey(bool translate) override { return terminal_.TakeKey(translate); }
     bool WaitForKey(int timeoutMs) override { return terminal_.WaitForKey(timeoutMs); }
     void StartInput() override { terminal_.StartInput(); }
