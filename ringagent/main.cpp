@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
                    "how long one fetch of each adapter answers queries, in ms")
         ->capture_default_str();
     app.add_option("--ping-interval", options.pingSeconds,
-                   "seconds between checks of the master agent; a lost one is redialled as often")
+                   "seconds between checks of a connected master agent (a lost one is "
+                   "redialled every 2 s)")
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
     app.add_flag("-f", options.foreground,

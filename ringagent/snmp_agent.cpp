@@ -5,6 +5,7 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 #include <net-snmp/agent/net-snmp-agent-includes.h>
+#include <net-snmp/agent/agent_callbacks.h>
 // clang-format on
 
 #include <fcntl.h>
@@ -136,6 +137,27 @@ bool RegisterFddimib() {
     return registration && netsnmp_register_handler(registration) == MIB_REGISTERED_OK;
 }
 
+// net-snmp keeps one interval for two jobs: how often a connected master is pinged and how
+// often a lost one is dialled again. Pings are the idle agent's only work, so they are rare;
+// redialling is quick, so a restarted snmpd has its rows back within seconds. The library reads
+// the interval when it registers either timer, so the loop keeps the redial interval set, and a
+// session that opens switches to the ping interval just before its ping timer is registered.
+constexpr int kRedialSeconds = 2;
+int PingSeconds = 0;
+
+void SetAgentXInterval(int seconds) {
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL, seconds);
+}
+
+int RedialSeconds() {
+    return PingSeconds < kRedialSeconds ? PingSeconds : kRedialSeconds;
+}
+
+int OnMasterSessionOpened(int, int, void*, void*) {
+    SetAgentXInterval(PingSeconds);
+    return SNMPERR_SUCCESS;
+}
+
 }  // namespace
 
 int RunAgent(const AgentOptions& options) {
@@ -157,8 +179,6 @@ int RunAgent(const AgentOptions& options) {
         netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET,
                               options.masterAddress.c_str());
     }
-    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
-                       options.pingSeconds);
 
     StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation);
     Cache = &cache;
@@ -167,18 +187,22 @@ int RunAgent(const AgentOptions& options) {
         snmp_log(LOG_ERR, "cannot register the fddimib subtree\n");
         return 1;
     }
+    // init_agent sets net-snmp's default interval; the session opened (or not) by init_snmp
+    // already follows the agent's own.
+    PingSeconds = options.pingSeconds;
+    SetAgentXInterval(RedialSeconds());
+    snmp_register_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_INDEX_START,
+                           OnMasterSessionOpened, nullptr);
     init_snmp(kAgentName);
-    // Reading the (empty) configuration sets the interval back to its default: set it again,
-    // since it also decides how soon a master that closed the session is dialled again.
-    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
-                       options.pingSeconds);
     if (!InstallSignalHandlers()) {
         snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
         return 1;
     }
     snmp_log(LOG_INFO, "serving fddimib (1.3.6.1.2.1.10.15.73) through AgentX\n");
-    while (!StopRequested)
+    while (!StopRequested) {
+        SetAgentXInterval(RedialSeconds());
         agent_check_and_process(1);
+    }
     snmp_log(LOG_INFO, "stopping\n");
     snmp_shutdown(kAgentName);
     Cache = nullptr;

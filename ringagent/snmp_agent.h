@@ -8,7 +8,7 @@
 struct AgentOptions {
     std::string masterAddress;  // empty: net-snmp's default AgentX socket
     uint64_t cacheMs = 1000;
-    int pingSeconds = 5;  // how often the master is checked, and how soon a lost one is redialled
+    int pingSeconds = 30;  // how often a connected master is checked
     bool foreground = false;
 };
 

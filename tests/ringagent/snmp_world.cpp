@@ -162,8 +162,7 @@ void SnmpWorld::StopSnmpd() {
 }
 
 void SnmpWorld::StartAgent(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {RINGAGENT_PATH,    "-f", "-x", dir_.path() + "/agentx",
-                                     "--ping-interval", "1"};
+    std::vector<std::string> argv = {RINGAGENT_PATH, "-f", "-x", dir_.path() + "/agentx"};
     argv.insert(argv.end(), args.begin(), args.end());
     agent_ = std::make_unique<ChildProcess>(argv, WithRuntimeDir(dir_.path()),
                                             dir_.path() + "/ringagent.log");
