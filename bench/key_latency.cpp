@@ -133,8 +133,13 @@ int main(int argc, char** argv) {
     RingeyeMain(nullptr, nullptr, nullptr, 0);
     typist.join();
     vtwin::SetDisplay(nullptr);
-    close(master);
+    display.Close();
+    // The drain thread's read ends once no slave descriptor is left open; closing the master
+    // under a read in progress would not wake it.
+    std::fclose(output);
+    std::fclose(input);
     drain.join();
+    close(master);
 
     std::printf("key latency, screen key to first repaint: median (ms)\t%.3f\t< 2\n",
                 Percentile(latenciesMs, 0.5));

@@ -15,9 +15,7 @@ if [ ! -f "$driver_dir/qd4682.sys.so" ] || [ ! -f "$driver_dir/keep_alive.exe" ]
     exit 1
 fi
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}
-export WINEDEBUG=${WINEDEBUG:--all}
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+source "$root/scripts/wine-env"
 
 [ -f "$WINEPREFIX/system.reg" ] || timeout 300 "$wine" wineboot --init
 cp "$driver_dir/qd4682.sys" "$WINEPREFIX/drive_c/windows/system32/drivers/qd4682.sys"

@@ -15,9 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 rows_dir=$(mktemp -d /tmp/monitors-rows.XXXXXX)
 trap 'rm -rf "$rows_dir"' EXIT
 
-# Debian's wine64 package keeps its loader and server out of PATH, in /usr/lib/wine.
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+source "$here/../../scripts/wine-env"
 [ -x "$wine" ] && [ -x "$wineserver" ] || { echo "no wine64 found" >&2; exit 1; }
 
 echo "== Starting Wine (wineboot)"

@@ -1,7 +1,6 @@
 # Shared by the Wine end-to-end scripts (sourced): running a program of build $build under Wine
 # with its rows read back, driving it with post_to_window.exe, and checking its rows.
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env"
 program_pid=
 
 # start_program EXE ROWS_FILE: starts EXE of the build with its rows read back into ROWS_FILE.
