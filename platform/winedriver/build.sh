@@ -22,9 +22,9 @@ for source in platform/wire/device_wire.cpp platform/win32/device_path.cpp \
 done
 winegcc -std=c99 -O2 -Wall -Wextra -Werror -I"$root" -c "$root/platform/winedriver/qd4682_driver.c" \
     -o "$out/qd4682_driver.o"
-# winebuild takes the module's exports from a file that must end in .spec.
-cp "$root/platform/winedriver/qd4682.exports" "$out/qd4682.spec"
-wineg++ -shared -Wl,--subsystem,native "$out/qd4682.spec" \
+# The module's export list goes to winebuild, which reads any file not named *.def in its own
+# export-list format.
+wineg++ -shared -Wl,--subsystem,native -Wb,--export="$root/platform/winedriver/qd4682.exports" \
     "$out/qd4682_driver.o" "${objects[@]}" -lntoskrnl -o "$out/qd4682.sys.so"
 # The placeholder: any small 64-bit PE with Wine's placeholder signature after its DOS header
 # (offset 64, before the PE header at 128).

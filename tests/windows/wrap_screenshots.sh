@@ -18,7 +18,6 @@ work=$(mktemp -d /tmp/monitors-wrap.XXXXXX)
 chmod 700 "$work"
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime WINEPREFIX=$work/prefix
-source "$root/scripts/wine-env"
 sim_pid= xvfb_pid=
 program_pid=
 # Every step runs whatever failed before it (errexit holds inside the trap too).
