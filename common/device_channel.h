@@ -1,7 +1,9 @@
 // The one road to the adapter's driver: open the device, issue one control request that uses
-// one buffer for input and output, close the device. No handle is kept between requests.
+// one buffer for input and output, close the device. No handle is kept between requests. A
+// request returns what happened as a value; the program decides what to show or log.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win32/win32.h"
@@ -14,34 +16,51 @@ constexpr char kDevicePathText[] = "\\\\.\\qd4682";
 constexpr int kDevicePathSize = 64;
 
 extern char DevicePath[kDevicePathSize];
-// The adapter every request is for: 0, 1 or 2. Chosen in the device-instance dialog.
+// The adapter the operator chose in the device-instance dialog: 0, 1 or 2.
 extern int32_t DeviceInstance;
 
-enum class ChannelFailure { kOpen, kRequest };
+// How a request ended.
+enum class DeviceFault : uint8_t {
+    kNone,           // served with a whole answer
+    kMissingDevice,  // the device did not open: no driver, or no adapter
+    kRefused,        // the driver refused the request; `error` is its code
+    kShortReply,     // the answer stops short of what it declares; `error` is ERROR_INVALID_DATA
+    kStalled,        // the driver did not answer in time; `error` is ERROR_SEM_TIMEOUT
+};
 
-// What differs between the two programs' use of the channel.
+struct DeviceOutcome {
+    DeviceFault fault = DeviceFault::kNone;
+    DWORD error = 0;  // GetLastError's code for a failed request, 0 otherwise
+    bool Served() const { return fault == DeviceFault::kNone; }
+};
+
+// What differs between the programs' use of the channel.
 struct ChannelProfile {
     DWORD bufferLength;       // the one buffer length the program uses for every request
-    bool writesInstanceWord;  // DeviceRequest puts DeviceInstance into word 0 itself
-    const char* openFailureText;
-    const char* requestFailureFormat;  // printf format taking DeviceInstance and the error code
-    // Paints the formatted failure message where the program shows failures.
-    void (*showFailure)(const char* message, ChannelFailure failure);
+    bool writesInstanceWord;  // DeviceRequest puts the instance into word 0 itself
     // The answer bytes the program goes on to read: at least `answerMinimum`, and, when
     // `answerLength` is set, what it finds declared in the answer itself (given the buffer and
-    // the byte count the driver reported). A shorter answer fails the request with
-    // ERROR_INVALID_DATA, since the bytes past it would be stale or never written.
+    // the byte count the driver reported). A shorter answer is a short reply, since the bytes
+    // past it would be stale or never written.
     DWORD answerMinimum;
     DWORD (*answerLength)(const uint8_t* buffer, DWORD answered);
 };
-
-// Selects the program's profile; each program sets it once at start-up.
-void SetChannelProfile(const ChannelProfile* profile);
 
 // Copies the device path into DevicePath, as each program does before opening its window.
 void InitDevicePath();
 
 // Opens the device, sends `controlCode` with `buffer` (of the profile's length) as input and
-// output, closes the device. Returns 0 when the driver served the request with a whole answer;
-// otherwise paints the failure report and returns -1. The device handle is closed on every path.
-int DeviceRequest(DWORD controlCode, void* buffer);
+// output for adapter `instance`, closes the device. The device handle is closed on every path.
+DeviceOutcome DeviceRequest(const ChannelProfile& profile, int32_t instance, DWORD controlCode,
+                            void* buffer);
+
+// A program's own words for a failed request.
+struct FailureTexts {
+    const char* missingDevice;
+    const char* requestFormat;  // printf format taking the instance and the error code
+};
+
+// Formats the message for a failed request into `out`: the missing-device text, or the request
+// format with the instance in decimal and the error code in lower-case hexadecimal.
+void FormatDeviceFailure(const FailureTexts& texts, DeviceOutcome outcome, int32_t instance,
+                         char* out, size_t size);

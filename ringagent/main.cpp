@@ -16,6 +16,10 @@ int main(int argc, char** argv) {
     app.add_option("--cache-ms", options.cacheMs,
                    "how long one fetch of each adapter answers queries, in ms")
         ->capture_default_str();
+    app.add_option("--grace-ms", options.graceMs,
+                   "how long a station whose driver refuses for a while (not ready) keeps its "
+                   "rows, in ms (default: three cache periods)")
+        ->check(CLI::Range(int64_t{0}, int64_t{86400000}));
     app.add_option("--ping-interval", options.pingSeconds,
                    "seconds between checks of a connected master agent (a lost one is "
                    "redialled every 2 s)")

@@ -8,7 +8,6 @@ namespace {
 constexpr size_t kSmtDataAt = 0;     // SMT object attributes: the datum starts the value
 constexpr size_t kObjectDataAt = 4;  // MAC, PATH, PORT: after two pad bytes and the index
 constexpr size_t kAddressAt = 6;     // a long address: after the index and two pad bytes
-constexpr size_t kPathEntriesAt = 4, kPathEntryBytes = 8;
 constexpr uint32_t kMaxPorts = 2;  // the fetch list reads ports 1 and 2
 
 uint16_t SlotType(const ParamSlot& slot) {
@@ -19,42 +18,34 @@ uint16_t SlotLength(const ParamSlot& slot) {
 }
 
 uint32_t PortsOf(const StationSnapshot& station) {
-    return station.portCount < kMaxPorts ? station.portCount : kMaxPorts;
+    return station.PortCount < kMaxPorts ? station.PortCount : kMaxPorts;
 }
 
-// Whole entries of the PATH configuration that the answer carried and the store kept.
+// Whole entries of the PATH configuration that the answer carried and the snapshot kept.
 uint32_t PathEntriesOf(const StationSnapshot& station) {
-    const PathConfigurationStore& store = station.pathConfiguration;
-    if (store.length < kPathEntriesAt || store.storedBytes < kPathEntriesAt) return 0;
-    const uint32_t sent = (store.length - kPathEntriesAt) / kPathEntryBytes;
-    const uint32_t kept = (store.storedBytes - kPathEntriesAt) / kPathEntryBytes;
-    return sent < kept ? sent : kept;
+    const PathConfigList list = PathConfigEntries(station);
+    return list.declared < list.whole ? list.declared : list.whole;
 }
 
-uint32_t PathEntryField(const StationSnapshot& station, uint32_t token, size_t at, size_t width) {
-    const size_t start = kPathEntriesAt + (token - 1) * kPathEntryBytes + at;
-    uint32_t number = 0;
-    for (size_t n = start; n < start + width; ++n) {
-        number =
-            number << 8 |
-            (n < sizeof station.pathConfiguration.value ? station.pathConfiguration.value[n] : 0u);
-    }
-    return number;
+// Entry `token` (from 1) of the PATH configuration; zeros for one the snapshot did not keep.
+PathConfigEntry PathEntry(const StationSnapshot& station, uint32_t token) {
+    const PathConfigList list = PathConfigEntries(station);
+    return token >= 1 && token <= list.whole ? list.entry[token - 1] : PathConfigEntry{};
 }
 
 // The rows of one kind that an instance has, in index order: resource (and token) numbers.
-uint32_t RowCount(RowKind kind, const StationSnapshot& station) {
-    if (!station.answered) return 0;
+uint32_t RowCount(RowKind kind, const StationSnapshot* station) {
+    if (!station) return 0;
     switch (kind) {
         case RowKind::kSmt:
             return 1;
         case RowKind::kMac:
         case RowKind::kPath:
-            return station.portCount >= 1 ? 1 : 0;
+            return station->PortCount >= 1 ? 1 : 0;
         case RowKind::kPathConfig:
-            return station.portCount >= 1 ? PathEntriesOf(station) : 0;
+            return station->PortCount >= 1 ? PathEntriesOf(*station) : 0;
         case RowKind::kPort:
-            return PortsOf(station);
+            return PortsOf(*station);
     }
     return 0;
 }
@@ -126,13 +117,13 @@ bool Number(const MibColumn& column, const StationSnapshot& station, const MibRo
             *number = 1 + (ValueByte(slot, 4) != 0 ? 2 : 0) + (ValueByte(slot, 7) != 0 ? 1 : 0);
             return hasField;
         case Conversion::kConfigResourceType:
-            *number = PathEntryField(station, row.token, 0, 4);
+            *number = PathEntry(station, row.token).resourceType;
             return true;
         case Conversion::kConfigResourceIndex:
-            *number = PathEntryField(station, row.token, 4, 2);
+            *number = PathEntry(station, row.token).resourceIndex;
             return true;
         case Conversion::kConfigCurrentPath:
-            *number = static_cast<int64_t>(PathEntryField(station, row.token, 6, 2)) + 1;
+            *number = static_cast<int64_t>(PathEntry(station, row.token).currentPath) + 1;
             return true;
         default:
             return false;
@@ -144,7 +135,7 @@ bool Number(const MibColumn& column, const StationSnapshot& station, const MibRo
 bool ColumnValue(const MibColumn& column, const StationSnapshot& station, const MibRow& row,
                  MibValue* value) {
     const int port = row.resource == 2 && (column.type & 0xF000u) == 0x4000u ? 1 : 0;
-    const ParamSlot& slot = SnapshotSlot(station, column.type, port);
+    const ParamSlot& slot = SlotOf(station, column.type, port);
     if (column.type != 0 && SlotType(slot) != column.type) return false;
     switch (column.conversion) {
         case Conversion::kStationId:
@@ -204,7 +195,7 @@ bool WalkInstances(const StationCache& cache, const uint32_t* name, size_t lengt
         if (const MibScalar* scalar = kMibObjects[o].scalar) {
             uint32_t rows = 0;
             for (int i = 0; i < kMaxInstances; ++i)
-                rows += RowCount(scalar->counts, cache.Instance(i));
+                rows += RowCount(scalar->counts, cache.Served(i));
             oid.ids[kFddimibOidLength] = scalar->oid[0];
             oid.ids[kFddimibOidLength + 1] = scalar->oid[1];
             oid.ids[kFddimibOidLength + 2] = 0;
@@ -223,11 +214,11 @@ bool WalkInstances(const StationCache& cache, const uint32_t* name, size_t lengt
             oid.length = at + 1;
             if (!ColumnMayHold(oid, name, length, exact)) continue;
             for (int i = 0; i < kMaxInstances; ++i) {
-                const StationSnapshot& station = cache.Instance(i);
+                const StationSnapshot* station = cache.Served(i);
                 const uint32_t rows = RowCount(table.rows, station);
                 for (uint32_t n = 0; n < rows; ++n) {
                     const MibRow row = RowAt(table.rows, i, n);
-                    if (!ColumnValue(column, station, row, &value)) continue;
+                    if (!ColumnValue(column, *station, row, &value)) continue;
                     size_t end = at + 1;
                     oid.ids[end++] = static_cast<uint32_t>(i + 1);
                     if (table.rows != RowKind::kSmt) oid.ids[end++] = row.resource;

@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/clock.h"
@@ -59,13 +60,47 @@ bool InstallSignalHandlers() {
     return true;
 }
 
-void ReportStation(int instance, bool answered, const char* reason) {
-    if (answered) {
+uint64_t GraceMs = 0;
+
+// Why an adapter's fetch failed, in the administrator's words.
+void DescribeFailure(const StationSnapshot& attempt, char* out, size_t size) {
+    if (attempt.end == CycleEnd::kVersionRefused) {
+        std::snprintf(out, size, "the station runs SMT version %u; only version 2 is understood",
+                      attempt.opVersionId);
+        return;
+    }
+    switch (attempt.device.fault) {
+        case DeviceFault::kMissingDevice:
+            std::snprintf(out, size, "cannot open the adapters' device");
+            return;
+        case DeviceFault::kShortReply:
+            std::snprintf(out, size, "the driver's answer stopped short");
+            return;
+        case DeviceFault::kStalled:
+            std::snprintf(out, size, "the driver did not answer in time");
+            return;
+        default:
+            std::snprintf(out, size, "the driver refused a request (error 0x%x)",
+                          static_cast<unsigned>(attempt.device.error));
+            return;
+    }
+}
+
+void ReportStation(int instance, StationState state, const StationSnapshot& attempt) {
+    if (state == StationState::kAnswers) {
         snmp_log(LOG_INFO, "device instance %d answers: served as SMT index %d\n", instance,
                  instance + 1);
+        return;
+    }
+    char reason[160];
+    DescribeFailure(attempt, reason, sizeof reason);
+    if (state == StationState::kFailing) {
+        snmp_log(LOG_WARNING,
+                 "device instance %d does not answer (%s): its rows stay for up to %llu ms\n",
+                 instance, reason, static_cast<unsigned long long>(GraceMs));
     } else {
-        snmp_log(LOG_WARNING, "device instance %d does not answer (%s): no rows for it\n", instance,
-                 reason[0] ? reason : "no reason given");
+        snmp_log(LOG_WARNING, "device instance %d does not answer (%s): no rows for it\n",
+                 instance, reason);
     }
 }
 
@@ -180,7 +215,8 @@ int RunAgent(const AgentOptions& options) {
                               options.masterAddress.c_str());
     }
 
-    StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation);
+    GraceMs = options.graceMs >= 0 ? static_cast<uint64_t>(options.graceMs) : 3 * options.cacheMs;
+    StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation, GraceMs);
     Cache = &cache;
     init_agent(kAgentName);
     if (!RegisterFddimib()) {

@@ -8,6 +8,9 @@
 struct AgentOptions {
     std::string masterAddress;  // empty: net-snmp's default AgentX socket
     uint64_t cacheMs = 1000;
+    // How long a station whose fetches fail with a transient refusal keeps its rows; -1: three
+    // cache periods.
+    int64_t graceMs = -1;
     int pingSeconds = 30;  // how often a connected master is checked
     bool foreground = false;
 };

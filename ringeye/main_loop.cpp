@@ -7,23 +7,19 @@
 #include "platform/clock.h"
 #include "platform/vtwin/window.h"
 #include "ringeye/delay_dialog.h"
-#include "ringeye/fetch_hooks.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
-#include "ringeye/screen_repaint.h"
 #include "ringeye/screens/screens.h"
-#include "ringeye/screens/trouble_marks.h"
-#include "smtmib/smt_answer_length.h"
 #include "smtmib/smt_retrieval.h"
 
 VtHandle MainWindow;
 VtHandle ScreenPad;
-VtHandle TargetWindow;
 int CurrentScreen = kNoScreen;
 int MorePage = 0;
 int32_t RefreshCount = kDefaultRefreshCount;
 int32_t PortIndex = 0;
+MonitorMemory Monitor;
 
 namespace {
 
@@ -37,102 +33,140 @@ constexpr int kEscKey = 27;
 
 constexpr int kFirstPageRow = 5, kSecondPageRow = 22, kMenuRow = 40;
 constexpr int kHeaderLastRow = 4, kPageLastRow = 21, kMenuLastRow = 23, kLastColumn = 79;
+constexpr int kPollRateRow = 0, kPollRateColumn = 11;
+constexpr int kTitleRow = 0, kTitleColumn = 35;
 
-int SpinnerPhase = 1;
-// The cycle under way was interrupted by a key with a command; it paints nothing more.
-bool CycleAbandoned = false;
-// What a screen routine's outcome becomes when its cycle was abandoned: nothing was painted.
-constexpr int kScreenAbandoned = 1;
+// What one refresh of a screen came to.
+enum class Outcome { kPainted, kFailed, kAbandoned };
 
-void ShowRequestFailure(const char* message, ChannelFailure) {
-    std::snprintf(TextBuffer, sizeof TextBuffer, "%s", message);
-    vtErase(TargetWindow);
-    PutMessage(TextBuffer);
-    DrawMenuBars();
-}
-
-const ChannelProfile kRingeyeChannel = {
-    kSmtRequestSize,
-    false,  // the request builder puts the instance into word 0
+const FailureTexts kFailureTexts = {
     "***Error***: Cannot detect 4682 device\n",
     "IOCTL Failed for DevInstance %d, GetLastError = %x\n",
-    ShowRequestFailure,
-    kAnswerAreaOffset,  // the header words, then the records they carry
-    SmtAnswerLength,
 };
+
+// Replaces the content of the pad, but for the menu bars, with why the cycle stopped.
+void ShowCycleFailure(const StationSnapshot& station) {
+    if (station.end == CycleEnd::kVersionRefused) {
+        std::snprintf(TextBuffer, sizeof TextBuffer,
+                      "***Error***: ringeye73 incompatible with firmware. Try ringeye6. "
+                      "OpVersionId=%04X\n",
+                      station.opVersionId);
+    } else {
+        FormatDeviceFailure(kFailureTexts, station.device, DeviceInstance, TextBuffer,
+                            sizeof TextBuffer);
+    }
+    vtErase(ScreenPad);
+    PutMessage(ScreenPad, TextBuffer);
+    DrawMenuBars(station.PortCount);
+}
 
 // Zeroes the process-wide state, as a fresh process has it, so that tests can run the entry
 // more than once in one process.
 void ResetState() {
-    ResetSmtStore();
+    Monitor = MonitorMemory{};
     DeviceInstance = 0;
     CurrentScreen = kNoScreen;
     MorePage = 0;
     RefreshCount = kDefaultRefreshCount;
     PortIndex = 0;
-    ResetFrameRate();
-    ResetRepaintState();
-    ForgetTroubleHistory();
-    SpinnerPhase = 1;
-    CycleAbandoned = false;
 }
 
 void SetMainOption(uint8_t bit) {
     MainWindow->WindowOptions |= bit;
 }
 
-}  // namespace
-
 int MapKey(int key) {
     if (key == kEscKey || key == '0') return kExitCommand;
     if (key == ' ') return kMoreCommand;
-    if (key == '6' && PortCount == 1) return kNoCommand;
+    if (key == '6' && Monitor.station.PortCount == 1) return kNoCommand;
     if (key >= '1' && key <= '9') return key - '0';
     return kNoCommand;
 }
-
-namespace {
 
 bool HasCommand(int key) {
     return MapKey(key) != kNoCommand;
 }
 
-}  // namespace
-
 // Looking at the keyboard and the signals costs a few system calls. A healthy driver answers the
 // requests of a cycle within microseconds of each other, so they are checked at most once per
 // interval on the program's clock; a slow driver's requests are each checked.
 constexpr uint64_t kKeyCheckIntervalMs = 5;
-uint64_t LastKeyCheckMs = 0;
+
+}  // namespace
 
 bool ContinueUnlessInterrupted() {
-    if (CycleAbandoned) return false;
+    if (Monitor.cycleAbandoned) return false;
     const uint64_t now = platform::CurrentClock().NowMs();
-    if (now - LastKeyCheckMs < kKeyCheckIntervalMs) return true;
-    LastKeyCheckMs = now;
-    CycleAbandoned = CommandKeyWaiting(MainWindow, HasCommand);
-    return !CycleAbandoned;
-}
-
-int DisplayScreen(int screen) {
-    const ScreenEntry* entry = FindScreen(screen);
-    if (!entry) return kScreenPainted;
-    if (entry->portIndex >= 0) PortIndex = entry->portIndex;
-    return entry->paint();
+    if (now - Monitor.lastKeyCheckMs < kKeyCheckIntervalMs) return true;
+    Monitor.lastKeyCheckMs = now;
+    Monitor.cycleAbandoned = CommandKeyWaiting(MainWindow, HasCommand);
+    return !Monitor.cycleAbandoned;
 }
 
 namespace {
 
-// Runs the screen's routine for a new cycle; a command key that is already waiting (typed
-// ahead of the one that started this cycle) abandons it before its first request.
-int RunCycle(int screen) {
-    CycleAbandoned = false;
-    if (!ContinueUnlessInterrupted()) return kScreenAbandoned;
-    const int outcome = DisplayScreen(screen);
-    return CycleAbandoned ? kScreenAbandoned : outcome;
+// Fetches the station and paints screen `number`: the header, the rows and their marks, and
+// any list of the screen's own, or the failure that stopped the cycle.
+Outcome DisplayScreen(int number) {
+    const ScreenEntry* screen = FindScreen(number);
+    if (!screen) return Outcome::kPainted;
+    if (screen->portIndex >= 0) PortIndex = screen->portIndex;
+    StationSnapshot& station = Monitor.station;
+    if (FetchCycle(station, DeviceInstance, ContinueUnlessInterrupted) != 0) {
+        if (station.end == CycleEnd::kAbandoned) return Outcome::kAbandoned;
+        ShowCycleFailure(station);
+        return Outcome::kFailed;
+    }
+    const int port = screen->portIndex >= 0 && PortIndex == 1 ? 1 : 0;
+    PaintContext context{ScreenPad, station, port, DeviceInstance,
+                         platform::CurrentClock().NowMs(), Monitor.screens};
+    PaintRows(StationHeader, context, nullptr);
+    PaintRows(screen->rows, context, &Monitor.screens.rises);
+    if (screen->paintList) screen->paintList(context);
+    return Outcome::kPainted;
 }
 
-}  // namespace
+// Runs the screen's routine for a new cycle; a command key that is already waiting (typed
+// ahead of the one that started this cycle) abandons it before its first request.
+Outcome RunCycle(int screen) {
+    Monitor.cycleAbandoned = false;
+    if (!ContinueUnlessInterrupted()) return Outcome::kAbandoned;
+    const Outcome outcome = DisplayScreen(screen);
+    return Monitor.cycleAbandoned ? Outcome::kAbandoned : outcome;
+}
+
+// Records the outcome of the painting done when the screen was entered on an erased pad.
+void NoteScreenEntered(Outcome outcome) {
+    if (outcome == Outcome::kFailed) Monitor.messageOnPad = true;
+    if (outcome != Outcome::kPainted) return;
+    Monitor.messageOnPad = false;
+    Monitor.paintedPortCount = static_cast<int32_t>(Monitor.station.PortCount);
+}
+
+// Whether the pad no longer shows the current screen the way entering it draws it. A failure
+// message replaces the labels and values; a station whose port count changed needs another menu
+// bar and another number of port lines. In both cases the next successful refresh repaints the
+// screen as entering it does, so that nothing on screen belongs to an earlier state of the
+// station.
+bool RepaintDue(Outcome outcome) {
+    if (outcome == Outcome::kFailed) Monitor.messageOnPad = true;
+    if (outcome != Outcome::kPainted) return false;
+    return Monitor.messageOnPad ||
+           Monitor.paintedPortCount != static_cast<int32_t>(Monitor.station.PortCount);
+}
+
+// Draws the current screen's labels and the poll-rate line.
+void DrawScreenLabels() {
+    if (const ScreenEntry* screen = FindScreen(CurrentScreen)) {
+        DrawLabels(ScreenPad, StationHeader);
+        DrawLabels(ScreenPad, screen->rows);
+        PutAt(ScreenPad, screen->title, kTitleRow, kTitleColumn);
+    }
+    // The trailing blanks wipe the digits of a longer earlier rate.
+    std::snprintf(TextBuffer, sizeof TextBuffer, " = %d MS          ",
+                  static_cast<int>(RefreshCount * kWaitStepMs));
+    PutAt(ScreenPad, TextBuffer, kPollRateRow, kPollRateColumn);
+}
 
 void ShowFrame() {
     vtShowPad(ScreenPad, 0, 0, 0, 0, kHeaderLastRow, kLastColumn);
@@ -144,8 +178,10 @@ void ShowFrame() {
 
 void DrawSpinner(int phase) {
     static const char* const kSpinner[] = {"\\", "|", "/", "-"};
-    if (phase >= 1 && phase <= 4) PutAt(kSpinner[phase - 1], 0, 0, 0);
+    if (phase >= 1 && phase <= 4) PutAt(MainWindow, kSpinner[phase - 1], 0, 0);
 }
+
+}  // namespace
 
 void Shutdown() {
     vtErase(MainWindow);
@@ -179,8 +215,8 @@ void RunDialog(void (*dialog)()) {
     vtRefresh(MainWindow);
     dialog();
     vtRefresh(MainWindow);
-    DrawLabels();
-    DrawMenuBars();
+    DrawScreenLabels();
+    DrawMenuBars(Monitor.station.PortCount);
     SetMainOption(kVtNoWait);
     Sleep(1);
 }
@@ -189,15 +225,14 @@ void DeviceDialog() {
     const int32_t before = DeviceInstance;
     // An accepted instance erases the pad: nothing of the adapter watched before may stay.
     DevInstanceDialog(ScreenPad);
-    if (DeviceInstance != before) ResetFrameRate();
+    // Another adapter's transmit counter has nothing to do with the last one.
+    if (DeviceInstance != before) Monitor.screens.frameRate = FrameRateMemory{};
 }
 
 }  // namespace
 
 void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     ResetState();
-    SetChannelProfile(&kRingeyeChannel);
-    SetFetchHooks(&RingeyeFetchHooks);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
                kMainColumns, "Courier", 7);
@@ -205,7 +240,6 @@ void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     vtSetUsedSize(kMenuLastRow + 1, kLastColumn + 1);
     vtRefresh(MainWindow);
     ScreenPad = vtNewPad(kPadRows, kPadColumns);
-    TargetWindow = ScreenPad;
     vtErase(ScreenPad);
     vtStartInput();
     Sleep(1);
@@ -217,23 +251,21 @@ void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
 void EnterScreen(int screen) {
     vtErase(ScreenPad);
     CurrentScreen = screen;
-    DrawLabels();
+    DrawScreenLabels();
     NoteScreenEntered(RunCycle(screen));
-    DrawMenuBars();
-    if (!CycleAbandoned) ShowFrame();
+    DrawMenuBars(Monitor.station.PortCount);
+    if (!Monitor.cycleAbandoned) ShowFrame();
 }
 
 void RefreshScreen() {
-    const int outcome = RunCycle(CurrentScreen);
-    if (CycleAbandoned) return;
+    const Outcome outcome = RunCycle(CurrentScreen);
+    if (Monitor.cycleAbandoned) return;
     if (RepaintDue(outcome)) {
         EnterScreen(CurrentScreen);
-        if (CycleAbandoned) return;
+        if (Monitor.cycleAbandoned) return;
     }
-    TargetWindow = MainWindow;
-    DrawSpinner(SpinnerPhase);
-    SpinnerPhase = SpinnerPhase % 4 + 1;
-    TargetWindow = ScreenPad;
+    DrawSpinner(Monitor.spinnerPhase);
+    Monitor.spinnerPhase = Monitor.spinnerPhase % 4 + 1;
     ShowFrame();
 }
 
@@ -254,7 +286,7 @@ int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR, int cmdShow) 
             EnterScreen(command);
             // A new screen is fetched and painted twice before the first wait; an abandoned
             // cycle goes to the wait at once, which takes the waiting command.
-            if (!CycleAbandoned) continue;
+            if (!Monitor.cycleAbandoned) continue;
         } else {
             RefreshScreen();
         }

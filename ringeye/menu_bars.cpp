@@ -1,5 +1,4 @@
 #include "ringeye/monitor_state.h"
-#include "smtmib/smt_retrieval.h"
 
 namespace {
 
@@ -14,8 +13,8 @@ const char kSingleAttachmentBar[] =
 
 }  // namespace
 
-void DrawMenuBars() {
+void DrawMenuBars(uint32_t portCount) {
     if (vtMove(ScreenPad, kTopBarRow, 0)) vtPutString(ScreenPad, kTopBar);
-    const char* bottom = PortCount == 1 ? kSingleAttachmentBar : kDualAttachmentBar;
+    const char* bottom = portCount == 1 ? kSingleAttachmentBar : kDualAttachmentBar;
     if (vtMove(ScreenPad, kBottomBarRow, 0)) vtPutString(ScreenPad, bottom);
 }

@@ -1,9 +1,12 @@
-// The station monitor's process-wide state: its windows and what the operator chose.
+// The station monitor's process-wide state: its windows, what the operator chose, and what
+// one refresh leaves for the next.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/vtwin/vtwin.h"
+#include "ringeye/screens/screen_rows.h"
+#include "smtmib/station_snapshot.h"
 
 constexpr int kMainRows = 26, kMainColumns = 84;
 constexpr int kPadRows = 42, kPadColumns = 80;
@@ -15,12 +18,29 @@ extern VtHandle MainWindow;
 // Everything a screen paints: header rows 0-4, two pages of rows 5-21 and 22-38, menu bars at
 // rows 40-41.
 extern VtHandle ScreenPad;
-// Where PutAt writes: the pad, or the main window while the spinner is drawn.
-extern VtHandle TargetWindow;
 extern int CurrentScreen;
 extern int MorePage;
 extern int32_t RefreshCount;
 extern int32_t PortIndex;
 
-// Writes both menu bars into rows 40 and 41 of the pad.
-void DrawMenuBars();
+// What the loop keeps between refreshes; a fresh value is the state at start-up.
+struct MonitorMemory {
+    // The watched station as the last fetch cycle left it. Slots keep the last values received
+    // for the life of the process.
+    StationSnapshot station = {};
+    ScreenMemory screens;
+    int spinnerPhase = 1;
+    // The cycle under way was interrupted by a key with a command; it paints nothing more.
+    bool cycleAbandoned = false;
+    // When the keyboard was last looked at between two requests, on the program's clock.
+    uint64_t lastKeyCheckMs = 0;
+    // A failure message stands on the pad in place of the labels.
+    bool messageOnPad = false;
+    // The port count the menu bar and the port lines on the pad were drawn for; -1 before the
+    // first successful painting.
+    int32_t paintedPortCount = -1;
+};
+extern MonitorMemory Monitor;
+
+// Writes both menu bars into rows 40 and 41 of the pad, for a station of `portCount` ports.
+void DrawMenuBars(uint32_t portCount);

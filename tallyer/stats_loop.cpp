@@ -22,26 +22,31 @@ constexpr int kEscKey = 27;
 DriverStatsRecord StatsRecord;
 int SpinnerPosition = 0;
 
-void ShowFailure(const char* message, ChannelFailure failure) {
+const ChannelProfile kTallyerChannel = {
+    sizeof(DriverStatsRecord),
+    true,                       // the instance goes into word 0 just before the call
+    sizeof(DriverStatsRecord),  // the whole record is shown
+    nullptr,
+};
+
+const FailureTexts kFailureTexts = {
+    "***Error***: Cannot detect 4682 device\n",
+    "***ERROR***: IOCTL Failed for DevInstance %d, GetLastError = %x\n",
+};
+
+// The failure replaces the counters below the command bar until a request succeeds again.
+void ShowFailure(DeviceOutcome outcome) {
+    char message[160];
+    FormatDeviceFailure(kFailureTexts, outcome, DeviceInstance, message, sizeof message);
     vtErase(MainWindow);
     vtPrintAt(0, 1, "%s", CommandBar);
     vtPrintAt(1, 1, "%s", message);
-    if (failure == ChannelFailure::kOpen) {
+    if (outcome.fault == DeviceFault::kMissingDevice) {
         vtRefresh(MainWindow);
     } else {
         vtUpdate();
     }
 }
-
-const ChannelProfile kTallyerChannel = {
-    sizeof(DriverStatsRecord),
-    true,  // the instance goes into word 0 just before the call
-    "***Error***: Cannot detect 4682 device\n",
-    "***ERROR***: IOCTL Failed for DevInstance %d, GetLastError = %x\n",
-    ShowFailure,
-    sizeof(DriverStatsRecord),  // the whole record is shown
-    nullptr,
-};
 
 void DrawSpinner() {
     static const char kSpinner[] = {'|', '/', '-', '\\'};
@@ -89,7 +94,6 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     DeviceInstance = 0;
     SpinnerPosition = 0;
     tallyer::ForgetCounterReadings();
-    SetChannelProfile(&kTallyerChannel);
     InitDevicePath();
     vtOpenMain(instance, prevInstance, cmdShow, "4682 Tallyer", &MainWindow, kRows, kColumns,
                "Courier", 7);
@@ -98,7 +102,13 @@ void TallyerStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
 }
 
 void TallyerRefresh() {
-    if (DeviceRequest(IOCTL_DRIVER_STATS, &StatsRecord) == 0) tallyer::PaintStatistics(StatsRecord);
+    const DeviceOutcome outcome =
+        DeviceRequest(kTallyerChannel, DeviceInstance, IOCTL_DRIVER_STATS, &StatsRecord);
+    if (outcome.Served()) {
+        tallyer::PaintStatistics(StatsRecord);
+    } else {
+        ShowFailure(outcome);
+    }
     DrawSpinner();
     vtRefresh(MainWindow);
     vtUpdate();

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "common/counter_rise.h"
 #include "common/device_channel.h"
 
 namespace tallyer {
@@ -50,11 +51,6 @@ constexpr int kValueOffset = 26, kValueWidth = 12;
 DriverStatsRecord PreviousRecord;
 int32_t PreviousInstance = 0;
 bool PreviousKnown = false;
-
-bool Rose(uint32_t now, uint32_t before) {
-    // Modulo 2^32, so a counter that wrapped past zero still counts as rising.
-    return now != before && now - before < 0x80000000u;
-}
 
 // Marks the digits of the counter at (row, column) when it rose since the previous refresh.
 // Writing the line gave its cells the normal style, so a counter that stopped rising is plain.

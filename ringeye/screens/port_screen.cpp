@@ -1,64 +1,6 @@
 // Screens 5 and 6: the PORT objects of the station, port A (or S) and port B. Both share one
-// label table and one routine; PortIndex chooses which port's copies in PortAreas are shown.
-#include <iterator>
-
-#include "ringeye/monitor_state.h"
+// table of rows; the screen entry chooses which port's slots are shown.
 #include "ringeye/screens/screens.h"
-#include "ringeye/screens/trouble_marks.h"
-#include "ringeye/screens/value_fields.h"
-#include "smtmib/smt_retrieval.h"
-
-constexpr LabelEntry PortLabels[] = {
-    {0, 1, 1, ":Poll Rate "},
-    {2, 2, 1, "ManufactureData: "},
-    {3, 2, 1, "UserData       : "},
-    {1, 2, 1, "StationID      : "},
-    {5, 4, 1, "Config Group"},
-    {6, 2, 2, "My_Type            : "},
-    {7, 2, 2, "NeighborType       : "},
-    {8, 4, 1, "ConnectionPolicies"},
-    {9, 2, 2, "Pc-MAC-Lct         : "},
-    {10, 2, 2, "Pc-MAC-Loop        : "},
-    {11, 4, 1, "MACIndicated"},
-    {12, 2, 2, "T_Val              : "},
-    {13, 2, 2, "R_Val              : "},
-    {14, 2, 2, "CurrentPath        : "},
-    {15, 4, 1, "Requested Paths"},
-    {16, 2, 2, "None               : "},
-    {17, 2, 2, "Tree               : "},
-    {18, 2, 2, "Peer               : "},
-    {19, 2, 2, "MAC Placement      : "},
-    {20, 4, 1, "Available Paths"},
-    {21, 2, 2, "Primary            : "},
-    {22, 2, 2, "Secondary          : "},
-    {23, 2, 2, "Local              : "},
-    {24, 2, 2, "MAC Loop_Time      : "},
-    {25, 2, 2, "PMD Class          : "},
-    {26, 4, 1, "ConnectCapabilities: "},
-    {27, 2, 2, "PC_MAC_Lct         : "},
-    {28, 2, 2, "PC_MAC_Loop        : "},
-    {29, 43, 1, "Operation Group"},
-    {30, 41, 2, "Maint Line State   : "},
-    {31, 41, 2, "BS_Flag            : "},
-    {32, 41, 2, "PC_LS              : "},
-    {5, 43, 1, "Error Ctrs Group"},
-    {6, 41, 2, "EB Error_Ct: "},
-    {7, 41, 2, "LCT Fail_Ct: "},
-    {8, 43, 1, "Ler Group"},
-    {9, 41, 2, "Ler_Estimate       : "},
-    {10, 41, 2, "Lem_Reject_Ct      : "},
-    {11, 41, 2, "Lem_Ct             : "},
-    {12, 41, 2, "Ler_Cutoff         : "},
-    {13, 41, 2, "Ler_Alarm          : "},
-    {22, 43, 1, "Status Group"},
-    {23, 41, 2, "Connect State      : "},
-    {24, 41, 2, "PCM State          : "},
-    {25, 41, 2, "PC_WithHold        : "},
-    {26, 41, 2, "Ler Flag           : "},
-    {27, 41, 2, "Hardware Present   : "},
-    {0, 35, 2, "  PORT Data"},
-    {0, 0, 0, nullptr},
-};
 
 namespace {
 
@@ -74,122 +16,107 @@ const char* const ConnectStateTexts[] = {"Disabled", "Connecting", "Standby", "A
 const char* const PcmStateTexts[] = {"Off",    "Break", "Trace",  "Connect", "Next",
                                      "Signal", "Join",  "Verify", "Active",  "Maint"};
 const char* const WithholdTexts[] = {"None", "M-M", "Other"};
+// The title's port: a single-attachment station's one port is its S port, as the menu bar
+// and My_Type say.
+const char* const TitlePortTexts[] = {"A", "B", "S"};
 
-const TextTable kPortTypes = MakeTextTable(PortTypeTexts, "?");
-const TextTable kPortPaths = MakeTextTable(PortPathTexts, "None");
-const TextTable kPmdClasses = MakeTextTable(PmdClassTexts, "unspecified");
-const TextTable kLineStates = MakeTextTable(LineStateTexts, "??");
-const TextTable kConnectStates = MakeTextTable(ConnectStateTexts, "None");
-const TextTable kPcmStates = MakeTextTable(PcmStateTexts, "None");
-const TextTable kWithholds = MakeTextTable(WithholdTexts, "Unavailable");
+constexpr TextTable kPortTypes = MakeTextTable(PortTypeTexts, "?");
+constexpr TextTable kPortPaths = MakeTextTable(PortPathTexts, "None");
+constexpr TextTable kPmdClasses = MakeTextTable(PmdClassTexts, "unspecified");
+constexpr TextTable kLineStates = MakeTextTable(LineStateTexts, "??");
+constexpr TextTable kConnectStates = MakeTextTable(ConnectStateTexts, "None");
+constexpr TextTable kPcmStates = MakeTextTable(PcmStateTexts, "None");
+constexpr TextTable kWithholds = MakeTextTable(WithholdTexts, "Unavailable");
+constexpr TextTable kTitlePorts = MakeTextTable(TitlePortTexts, "?");
+
+using R = Read;
 
 constexpr const char* kCounter = "0x%08X";
 constexpr const char* kByte = "0x%02X";
-
+constexpr uint16_t kHardwarePresent = 0x4041;
 // Bits of the one-byte path and policy sets.
 constexpr uint32_t kBit0 = 0x01, kBit1 = 0x02, kBit2 = 0x04;
 
-// In painting order; every slot is read from the shown port's copy.
-constexpr ValueField kPortFields[] = {
-    {5, 0x400C, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPortTypes},  // My_Type
-    {6, 0x400D, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPortTypes},  // NeighborType
-    {8, 0x400E, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit0},           // Pc-MAC-Lct
-    {9, 0x400E, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit1},           // Pc-MAC-Loop
-    {11, 0x400F, ValueRead::k32At4, ValueShow::kFlag},  // T_Val: any of the four bytes
-    {12, 0x400F, ValueRead::k16At6, ValueShow::kFlag},  // R_Val: the last two bytes
-    {13, 0x4010, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPortPaths},   // CurrentPath
-    {15, 0x4011, ValueRead::kByte5, ValueShow::kNumber, kByte},                   // None
-    {16, 0x4011, ValueRead::kByte6, ValueShow::kNumber, kByte},                   // Tree
-    {17, 0x4011, ValueRead::kByte7, ValueShow::kNumber, kByte},                   // Peer
-    {18, 0x4012, ValueRead::k16At6, ValueShow::kNumber, "0x%04X"},                // MAC Placement
-    {20, 0x4013, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit0},            // Primary
-    {21, 0x4013, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit1},            // Secondary
-    {22, 0x4013, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit2},            // Local
-    {23, 0x4015, ValueRead::k32At4, ValueShow::kTime, "%7.3f ms"},                // MAC Loop_Time
-    {24, 0x4016, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPmdClasses},  // PMD Class
-    {26, 0x4017, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit0},            // PC_MAC_Lct
-    {27, 0x4017, ValueRead::kByte7, ValueShow::kFlag, nullptr, kBit1},            // PC_MAC_Loop
-    {29, 0x401F, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kLineStates},  // Maint LS
-    {30, 0x4021, ValueRead::kByte7, ValueShow::kFlag},                            // BS_Flag
-    {31, 0x4022, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kLineStates},  // PC_LS
-    {33, 0x4029, ValueRead::k32At4, ValueShow::kNumber, kCounter},                // EB Error_Ct
-    {34, 0x402A, ValueRead::k32At4, ValueShow::kNumber, kCounter},                // LCT Fail_Ct
-    {36, 0x4033, ValueRead::kByte7, ValueShow::kNumber, kByte},                   // Ler_Estimate
-    {37, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter},                // Lem_Reject_Ct
-    {38, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter},                // Lem_Ct
-    {39, 0x403A, ValueRead::kByte7, ValueShow::kNumber, kByte},                   // Ler_Cutoff
-    {40, 0x403B, ValueRead::kByte7, ValueShow::kNumber, kByte},                   // Ler_Alarm
-    {42, 0x403D, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kConnectStates},  // Connect
-    {43, 0x403E, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPcmStates},      // PCM State
-    {44, 0x403F, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kWithholds},      // PC_WithHold
-    {45, 0x4040, ValueRead::kByte7, ValueShow::kFlag},                               // Ler Flag
-    {46, 0x4041, ValueRead::kByte7, ValueShow::kFlag},  // Hardware Present
-};
-static_assert(ValidFieldTable(kPortFields, PortLabels),
-              "a value without its label, format or texts");
+uint32_t TitlePort(PaintContext& context) {
+    return context.port == 0 && context.station.PortCount == 1 ? 2u
+                                                               : static_cast<uint32_t>(context.port);
+}
 
-constexpr uint16_t kHardwarePresent = 0x4041;
-
-constexpr TroubleRule kPortTrouble[] = {
+constexpr Row kPortRows[] = {
+    Heading(5, 4, "Config Group"),
+    At(6, 2, "My_Type            : ").Text(0x400C, R::kByte7, kPortTypes),
+    At(7, 2, "NeighborType       : ").Text(0x400D, R::kByte7, kPortTypes),
+    Heading(8, 4, "ConnectionPolicies"),
+    At(9, 2, "Pc-MAC-Lct         : ").Flag(0x400E, R::kByte7, kBit0),
+    At(10, 2, "Pc-MAC-Loop        : ").Flag(0x400E, R::kByte7, kBit1),
+    Heading(11, 4, "MACIndicated"),
+    At(12, 2, "T_Val              : ").Flag(0x400F, R::k32At4),  // any of the four bytes
+    At(13, 2, "R_Val              : ").Flag(0x400F, R::k16At6),  // the last two bytes
+    At(14, 2, "CurrentPath        : ").Text(0x4010, R::kByte7, kPortPaths),
+    Heading(15, 4, "Requested Paths"),
+    At(16, 2, "None               : ").Number(0x4011, R::kByte5, kByte),
+    At(17, 2, "Tree               : ").Number(0x4011, R::kByte6, kByte),
+    At(18, 2, "Peer               : ").Number(0x4011, R::kByte7, kByte),
+    At(19, 2, "MAC Placement      : ").Number(0x4012, R::k16At6, "0x%04X"),
+    Heading(20, 4, "Available Paths"),
+    At(21, 2, "Primary            : ").Flag(0x4013, R::kByte7, kBit0),
+    At(22, 2, "Secondary          : ").Flag(0x4013, R::kByte7, kBit1),
+    At(23, 2, "Local              : ").Flag(0x4013, R::kByte7, kBit2),
+    At(24, 2, "MAC Loop_Time      : ").Time(0x4015, R::k32At4, "%7.3f ms"),
+    At(25, 2, "PMD Class          : ").Text(0x4016, R::kByte7, kPmdClasses),
+    Heading(26, 4, "ConnectCapabilities: "),
+    At(27, 2, "PC_MAC_Lct         : ").Flag(0x4017, R::kByte7, kBit0),
+    At(28, 2, "PC_MAC_Loop        : ").Flag(0x4017, R::kByte7, kBit1),
+    Heading(29, 43, "Operation Group"),
+    At(30, 41, "Maint Line State   : ").Text(0x401F, R::kByte7, kLineStates),
     // The port keeps its PHY in Break: its connection does not come up in time.
-    {{30, 0x4021, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
-    // Elasticity buffer overflows or underflows: the neighbour's clock drifts.
-    {{33, 0x4029, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
-    // The link confidence test failed when the connection was being made.
-    {{34, 0x402A, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
-    // The link's error rate reached the level at which the port raises its alarm.
-    {{36, 0x4033, ValueRead::kByte7, ValueShow::kNumber, kByte},
-     TroubleTest::kAtOrBelow,
-     0,
-     0x403B,
-     kShownPort,
-     kHardwarePresent},
-    // The link error monitor rejected the link.
-    {{37, 0x4034, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
-    // Link errors counted by the link error monitor.
-    {{38, 0x4035, ValueRead::k32At4, ValueShow::kNumber, kCounter}, TroubleTest::kRose},
-    // A present port that is not Active carries no ring traffic.
-    {{42, 0x403D, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kConnectStates},
-     TroubleTest::kUnless,
-     3,
-     0,
-     kShownPort,
-     kHardwarePresent},
-    // Its physical connection management has not brought the link up (Break, Trace, ...).
-    {{43, 0x403E, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kPcmStates},
-     TroubleTest::kUnless,
-     8,
-     0,
-     kShownPort,
-     kHardwarePresent},
-    // The connection is withheld: the policy forbids this neighbour type, or M to M.
-    {{44, 0x403F, ValueRead::kByte7, ValueShow::kText, nullptr, 0, &kWithholds},
-     TroubleTest::kUnless,
-     0},
-    // The link error estimate is at or below the alarm.
-    {{45, 0x4040, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kSet},
-    // The port's hardware is missing.
-    {{46, 0x4041, ValueRead::kByte7, ValueShow::kFlag}, TroubleTest::kClear},
-};
-static_assert(ValidTroubleTable(kPortTrouble, PortLabels), "a rule without its value");
+    At(31, 41, "BS_Flag            : ").Flag(0x4021, R::kByte7).WhenSet(),
+    At(32, 41, "PC_LS              : ").Text(0x4022, R::kByte7, kLineStates),
 
-// The title is the table's last label; the port letter goes over the first of its two leading
-// blanks.
-constexpr size_t kTitleEntry = std::size(PortLabels) - 2;
-const char* const PortLetters[] = {"A", "B"};
-// A single-attachment station's one port is its S port, as the menu bar and My_Type say.
-const char* const kSinglePortLetter = "S";
+    Heading(5, 43, "Error Ctrs Group"),
+    // Elasticity buffer overflows or underflows: the neighbour's clock drifts.
+    At(6, 41, "EB Error_Ct: ").Number(0x4029, R::k32At4, kCounter).WhenRose(),
+    // The link confidence test failed when the connection was being made.
+    At(7, 41, "LCT Fail_Ct: ").Number(0x402A, R::k32At4, kCounter).WhenRose(),
+    Heading(8, 43, "Ler Group"),
+    // The link's error rate reached the level at which the port raises its alarm.
+    At(9, 41, "Ler_Estimate       : ")
+        .Number(0x4033, R::kByte7, kByte)
+        .AtOrBelow(0x403B)
+        .WhenPresent(kHardwarePresent),
+    // The link error monitor rejected the link.
+    At(10, 41, "Lem_Reject_Ct      : ").Number(0x4034, R::k32At4, kCounter).WhenRose(),
+    // Link errors counted by the link error monitor.
+    At(11, 41, "Lem_Ct             : ").Number(0x4035, R::k32At4, kCounter).WhenRose(),
+    At(12, 41, "Ler_Cutoff         : ").Number(0x403A, R::kByte7, kByte),
+    At(13, 41, "Ler_Alarm          : ").Number(0x403B, R::kByte7, kByte),
+    Heading(22, 43, "Status Group"),
+    // A present port that is not Active carries no ring traffic.
+    At(23, 41, "Connect State      : ")
+        .Text(0x403D, R::kByte7, kConnectStates)
+        .Unless(3)
+        .WhenPresent(kHardwarePresent),
+    // Its physical connection management has not brought the link up (Break, Trace, ...).
+    At(24, 41, "PCM State          : ")
+        .Text(0x403E, R::kByte7, kPcmStates)
+        .Unless(8)
+        .WhenPresent(kHardwarePresent),
+    // The connection is withheld: the policy forbids this neighbour type, or M to M.
+    At(25, 41, "PC_WithHold        : ").Text(0x403F, R::kByte7, kWithholds).Unless(0),
+    // The link error estimate is at or below the alarm.
+    At(26, 41, "Ler Flag           : ").Flag(0x4040, R::kByte7).WhenSet(),
+    // The port's hardware is missing.
+    At(27, 41, "Hardware Present   : ").Flag(0x4041, R::kByte7).WhenClear(),
+
+    // The port letter goes over the first of the title's two leading blanks.
+    At(0, 35, "").Text(0, R::k32At4, kTitlePorts, "%s").Computed(TitlePort),
+};
+static_assert(ValidRows(kPortRows), "a value without its format or texts");
+
+constexpr const char* kTitle = "  PORT Data";
 
 }  // namespace
 
-int PaintPortScreen() {
-    if (FetchCycle() != 0) return -1;
-    StationHeader(PortLabels);
-    const int port = PortIndex == 1 ? 1 : 0;
-    PaintFields(kPortFields, PortLabels, port);
-    const LabelEntry& title = PortLabels[kTitleEntry];
-    const char* letter = port == 0 && PortCount == 1 ? kSinglePortLetter : PortLetters[port];
-    PutAt(letter, title.row, title.col, title.style);
-    MarkTrouble(MakeTroubleTable(kPortTrouble), PortLabels, port);
-    return 0;
-}
+// Port A, or S on a single-attachment station.
+const ScreenEntry PortAScreen = {5, kTitle, MakeRowTable(kPortRows), 0, nullptr};
+const ScreenEntry PortBScreen = {6, kTitle, MakeRowTable(kPortRows), 1, nullptr};

@@ -1,37 +1,30 @@
-// The seven screens of the station monitor: each screen's label table and painting routine.
-// Screens 5 and 6 share the PORT table and routine and differ in the port they show.
+// The seven screens of the station monitor. Each screen's file ends with its own entry; the
+// screen table lists them. Screens 5 and 6 share the PORT rows and differ in the port they show.
 #pragma once
 
 #include <cstdint>
 
-#include "ringeye/layout.h"
+#include "ringeye/screens/screen_rows.h"
 
 struct ScreenEntry {
-    int number;                // the menu digit
-    const LabelEntry* labels;  // drawn when the screen is entered
-    int (*paint)();            // fetches and paints the values of one refresh
-    int32_t portIndex;         // the port screens 5 and 6 show; -1 for the others
+    int number;         // the menu digit
+    const char* title;  // at the top of the pad, drawn with the labels
+    RowTable rows;      // labels and values, in painting order
+    int32_t portIndex;  // the port screens 5 and 6 show; -1 for the others
+    // A list the screen paints itself after its rows, or null.
+    void (*paintList)(PaintContext& context);
 };
 
 // The entry for screen `number`, or nullptr.
 const ScreenEntry* FindScreen(int number);
 
-extern const LabelEntry CompositeLabels[];
-extern const LabelEntry SmtLabels[];
-extern const LabelEntry MacLabels[];
-extern const LabelEntry CountersLabels[];
-extern const LabelEntry PortLabels[];
-extern const LabelEntry PathLabels[];
+// The station's identity and states in rows 0 to 3, on every screen.
+extern const RowTable StationHeader;
 
-int PaintCompositeScreen();
-int PaintSmtScreen();
-int PaintMacScreen();
-int PaintCountersScreen();
-int PaintPortScreen();
-int PaintPathScreen();
-
-// The Composite screen's memory of the transmit counter, for its frames-per-second rate.
-extern uint32_t PreviousTransmitCount;
-// Forgets the last transmit reading, so that the next one starts the rate afresh (at start, and
-// when another adapter is chosen, whose counter has nothing to do with the last one).
-void ResetFrameRate();
+extern const ScreenEntry CompositeScreen;
+extern const ScreenEntry SmtScreen;
+extern const ScreenEntry MacScreen;
+extern const ScreenEntry CountersScreen;
+extern const ScreenEntry PortAScreen;
+extern const ScreenEntry PortBScreen;
+extern const ScreenEntry PathScreen;

@@ -62,10 +62,11 @@ TEST(RingeyeFailures, NoDescriptorIsLeftAfterManyFailedCyclesOverTheSocket) {
     EXPECT_EQ(platform::OpenDeviceHandleCount(), 0);
 }
 
-// An SMT answer that stops short of its header or inside a record it declares is a failed
+// An SMT answer that stops short of its first record or inside a record it declares is a failed
 // request, whatever the driver's status said; the next refresh asks again.
 TEST(RingeyeFailures, ShortAnswerIsAFailedRequestRetriedNextRefresh) {
-    const int64_t kShortCounts[] = {0, 15, 18, 21};  // none, header cut, record header, value
+    // None, header cut, header words alone, record header cut, value cut.
+    const int64_t kShortCounts[] = {0, 15, 16, 18, 21};
     const std::string kInvalidData =
         Padded("IOCTL Failed for DevInstance 0, GetLastError = d", 83);
     MonitorHarness h;

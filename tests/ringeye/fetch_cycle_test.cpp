@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ringeye/monitor_state.h"
 #include "smtmib/smt_retrieval.h"
 #include "tests/harness/monitor_harness.h"
 
@@ -72,7 +73,7 @@ TEST(FetchCycle, RefusesAStationOfAnotherVersion) {
         message = h.Row(0);
         overflow = h.Row(1);
         bar = h.Cells(23, 0, 47);
-        portCount = PortCount;
+        portCount = Monitor.station.PortCount;
         requestsInRefusedCycle = h.station.requests.size();
     });
     h.RunRingeye(1600);
@@ -107,45 +108,53 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-// Runs one start-up with the raw answer for (code, index) and returns nothing: the slots keep
-// what the cycles left.
-void RunWithAnswer(uint32_t code, uint32_t index, const Bytes& answer) {
+// The snapshot one fetch cycle makes of a healthy station whose answer for (code, index) is
+// `answer`, as the driver sent it.
+StationSnapshot FetchWithAnswer(uint32_t code, uint32_t index, const Bytes& answer) {
     MonitorHarness h;
     h.station.FillHealthy(2);
     h.station.SetRawAnswer(code, index, answer);
-    h.RunRingeye(100);
+    InitDevicePath();
+    StationSnapshot station = {};
+    EXPECT_EQ(FetchCycle(station, 0), 0);
+    EXPECT_EQ(station.end, CycleEnd::kComplete);
+    return station;
 }
 
 TEST(SmtGetUnpacking, RecordsInAnotherOrderFillTheirOwnSlots) {
-    RunWithAnswer(0x1028, 0, Concat({Record(0x102E, Be32(1)), Record(0x1029, Be32(5))}));
-    EXPECT_EQ(Value32(SlotOf(0x102E), 0), 1u);
-    EXPECT_EQ(Value32(SlotOf(0x1029), 0), 5u);
+    const StationSnapshot s =
+        FetchWithAnswer(0x1028, 0, Concat({Record(0x102E, Be32(1)), Record(0x1029, Be32(5))}));
+    EXPECT_EQ(Value32(SlotOf(s, 0x102E), 0), 1u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x1029), 0), 5u);
 }
 
 TEST(SmtGetUnpacking, RecordsAfterTheBoundAreIgnored) {
     // The frame error group has two slots: two records of 36 bytes at most.
-    RunWithAnswer(
+    const StationSnapshot s = FetchWithAnswer(
         0x205A, 1,
         Concat({Record(0x205F, Be32(7)), Record(0x2060, Be32(8)), Record(0x205F, Be32(9))}));
-    EXPECT_EQ(Value32(SlotOf(0x205F), 0), 7u);
-    EXPECT_EQ(Value32(SlotOf(0x2060), 0), 8u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x205F), 0), 7u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x2060), 0), 8u);
 }
 
 TEST(SmtGetUnpacking, AnUnknownTypeCountsAgainstTheBound) {
-    RunWithAnswer(
+    const StationSnapshot s = FetchWithAnswer(
         0x205A, 1,
         Concat({Record(0x7777, Be32(1)), Record(0x205F, Be32(2)), Record(0x2060, Be32(3))}));
-    EXPECT_EQ(Value32(SlotOf(0x205F), 0), 2u);
-    EXPECT_EQ(Value32(SlotOf(0x2060), 0), 0u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x205F), 0), 2u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x2060), 0), 0u);
 }
 
 TEST(SmtGetUnpacking, TypeZeroClearsTheFirstSlotOnly) {
     MonitorHarness h;
     h.station.FillHealthy(2);
-    h.At(500, [&] { h.station.SetRawAnswer(0x1028, 0, Bytes(8, 0)); });
-    h.RunRingeye(1500);
-    EXPECT_EQ(Value32(SlotOf(0x1029), 0), 0u);   // slot 0 cleared
-    EXPECT_EQ(Value32(SlotOf(0x102A), 0), 12u);  // the others keep their values
+    InitDevicePath();
+    StationSnapshot s = {};
+    ASSERT_EQ(FetchCycle(s, 0), 0);
+    h.station.SetRawAnswer(0x1028, 0, Bytes(8, 0));
+    ASSERT_EQ(FetchCycle(s, 0), 0);
+    EXPECT_EQ(Value32(SlotOf(s, 0x1029), 0), 0u);   // slot 0 cleared
+    EXPECT_EQ(Value32(SlotOf(s, 0x102A), 0), 12u);  // the others keep their values
 }
 
 TEST(SmtGetUnpacking, LongValueKeepsItsFirst32BytesAndTheWholeListIsStored) {
@@ -154,18 +163,21 @@ TEST(SmtGetUnpacking, LongValueKeepsItsFirst32BytesAndTheWholeListIsStored) {
         const Bytes e = {0, 0, 0, 4, 0, entry, 0, 3};
         configuration.insert(configuration.end(), e.begin(), e.end());
     }
-    RunWithAnswer(
+    const StationSnapshot s = FetchWithAnswer(
         0x320A, 1,
         Concat({Record(0x3212, configuration), Record(0x3213, {0, 0, 0, 1, 0, 0, 0, 9})}));
-    const ParamSlot& slot = SlotOf(0x3212);
+    const ParamSlot& slot = SlotOf(s, 0x3212);
     EXPECT_EQ(Value16(slot, 0), 0u);
     EXPECT_EQ(slot.length[1], 44);
     EXPECT_EQ(ValueByte(slot, 27), 3u);  // last byte of the third entry
     EXPECT_EQ(ValueByte(slot, 31), 4u);  // the fourth entry begins in the slot
-    EXPECT_EQ(PathConfiguration.length, 44);
-    EXPECT_EQ(PathConfiguration.storedBytes, 44);
-    EXPECT_EQ(PathConfiguration.value[4 + 4 * 8 + 5], 4);  // fifth entry's index
-    EXPECT_EQ(Value32(SlotOf(0x3213), 4), 9u);             // the walk went on after the long record
+    const PathConfigList list = PathConfigEntries(s);
+    EXPECT_EQ(list.declared, 5u);
+    EXPECT_EQ(list.whole, 5u);
+    EXPECT_EQ(list.entry[4].resourceType, 4u);
+    EXPECT_EQ(list.entry[4].resourceIndex, 4u);  // the fifth entry, beyond the slot
+    EXPECT_EQ(list.entry[4].currentPath, 3u);
+    EXPECT_EQ(Value32(SlotOf(s, 0x3213), 4), 9u);  // the walk went on after the long record
 }
 
 TEST(SmtGetUnpacking, ARecordRunningPastTheAnswerEndsTheWalk) {
@@ -176,9 +188,9 @@ TEST(SmtGetUnpacking, ARecordRunningPastTheAnswerEndsTheWalk) {
         answer[8] = 0x20, answer[9] = 0x60;
         answer[10] = static_cast<uint8_t>(length >> 8), answer[11] = static_cast<uint8_t>(length);
         answer[12] = 0xAB;
-        RunWithAnswer(0x205A, 1, answer);
-        EXPECT_EQ(Value32(SlotOf(0x205F), 0), 4u);
-        EXPECT_EQ(ValueByte(SlotOf(0x2060), 0), length == 500 ? 0xABu : 0u) << length;
+        const StationSnapshot s = FetchWithAnswer(0x205A, 1, answer);
+        EXPECT_EQ(Value32(SlotOf(s, 0x205F), 0), 4u);
+        EXPECT_EQ(ValueByte(SlotOf(s, 0x2060), 0), length == 500 ? 0xABu : 0u) << length;
     }
 }
 

@@ -26,9 +26,9 @@ TEST(PutTimeMs, ConvertsNegativeCountsOf80Nanoseconds) {
 }
 
 TEST(TextTables, NumbersBeyondATableShowTheFallback) {
-    EXPECT_STREQ(TextOf(EcmStateNames, 7, kUnknownName), "DEINSERT");
-    EXPECT_STREQ(TextOf(EcmStateNames, 8, kUnknownName), "?");
-    EXPECT_STREQ(TextOf(CfStateNames, 0xFFFFFFFFu, kUnknownName), "?");
+    EXPECT_STREQ(TextOf(EcmStateNames, 7), "DEINSERT");
+    EXPECT_STREQ(TextOf(EcmStateNames, 8), "?");
+    EXPECT_STREQ(TextOf(CfStateNames, 0xFFFFFFFFu), "?");
 }
 
 struct HeaderCase {

@@ -8,6 +8,7 @@
 
 #include "platform/win32/in_process_device.h"
 #include "ringeye/layout.h"
+#include "ringeye/monitor_state.h"
 #include "smtmib/smt_retrieval.h"
 #include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
@@ -77,7 +78,7 @@ uint32_t ObjectMicroseconds(const ParamSlot& s) {
 
 void CheckAll(const std::vector<Expected>& expected) {
     for (const Expected& e : expected) {
-        EXPECT_EQ(e.read(SlotOf(e.type, e.port)), e.value) << e.name;
+        EXPECT_EQ(e.read(SlotOf(Monitor.station, e.type, e.port)), e.value) << e.name;
     }
 }
 
@@ -139,12 +140,10 @@ struct ListEntry {
 
 std::vector<ListEntry> ConfigurationList() {
     std::vector<ListEntry> entries;
-    const size_t count = PathConfiguration.length >= 4 ? (PathConfiguration.length - 4u) / 8 : 0;
-    for (size_t i = 0; i < count && 4 + 8 * (i + 1) <= PathConfiguration.storedBytes; ++i) {
-        const uint8_t* e = PathConfiguration.value + 4 + 8 * i;
-        entries.push_back({static_cast<uint32_t>(e[0] << 24 | e[1] << 16 | e[2] << 8 | e[3]),
-                           static_cast<uint32_t>(e[4] << 8 | e[5]),
-                           static_cast<uint32_t>(e[6] << 8 | e[7])});
+    const PathConfigList list = PathConfigEntries(Monitor.station);
+    for (uint32_t i = 0; i < list.declared && i < list.whole; ++i) {
+        entries.push_back(
+            {list.entry[i].resourceType, list.entry[i].resourceIndex, list.entry[i].currentPath});
     }
     return entries;
 }
@@ -166,7 +165,7 @@ TEST(MonitorReadsSimulator, DualAttachmentStationHasTheReferenceValues) {
     run.harness.RunRingeye(2000);
     EXPECT_EQ(perCycle, 26);
     EXPECT_EQ(header, "ECM-IN       CFM-THRU     RMT-RING_OP ");
-    EXPECT_EQ(PortCount, 2u);
+    EXPECT_EQ(Monitor.station.PortCount, 2u);
     CheckAll(kStationValues);
     CheckAll({{"CF Thru", 0x102A, 0, Smt32, 12},
               {"StationStatus thru", 0x102D, 0, Byte3, 2},
@@ -191,7 +190,7 @@ TEST(MonitorReadsSimulator, SingleAttachmentStationHasTheReferenceValues) {
     run.harness.RunRingeye(2000);
     EXPECT_EQ(perCycle, 21);
     EXPECT_EQ(bar, "5:Port-S 6:     ");
-    EXPECT_EQ(PortCount, 1u);
+    EXPECT_EQ(Monitor.station.PortCount, 1u);
     CheckAll(kStationValues);
     CheckAll({{"CF C_Wrap_S", 0x102A, 0, Smt32, 11},
               {"StationStatus concatenated", 0x102D, 0, Byte3, 0},
