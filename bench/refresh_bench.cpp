@@ -15,10 +15,11 @@
 #include "platform/vtwin/headless_display.h"
 #include "platform/vtwin/vtwin.h"
 #include "platform/win32/in_process_device.h"
-#include "smtmib/fetch_list.h"
+#include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
-#include "smtmib/smt_retrieval.h"
 #include "simulator/station_driver.h"
+#include "smtmib/fetch_list.h"
+#include "smtmib/smt_retrieval.h"
 #include "tallyer/tallyer_main.h"
 #include "tests/support/temp_runtime_dir.h"
 
@@ -76,7 +77,7 @@ bool Ready(benchmark::State& state, bool inProcess) {
 int RingeyeRequestsPerCycle() {
     int requests = 3;
     for (const FetchRequest* entry = FetchList; entry->code != 0; ++entry) {
-        if (entry->index <= PortCount) ++requests;
+        if (entry->index <= Monitor.station.PortCount) ++requests;
     }
     return requests;
 }

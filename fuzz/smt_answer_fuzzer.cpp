@@ -14,7 +14,6 @@
 #include "common/device_channel.h"
 #include "platform/win32/in_process_device.h"
 #include "smtmib/attribute_groups.h"
-#include "smtmib/smt_answer_length.h"
 #include "smtmib/smt_retrieval.h"
 
 namespace {
@@ -37,13 +36,8 @@ class FuzzedStation : public wire::DeviceHandler {
     }
 };
 
-void NoReport(const char*, ChannelFailure) {
-    std::abort();
-}
-
-const ChannelProfile kProfile = {kSmtRequestSize,        false,    "open failed",
-                                 "request failed %d %x", NoReport, kAnswerAreaOffset,
-                                 SmtAnswerLength};
+// Where the unpacking keeps the PATH configuration.
+StationSnapshot station;
 
 uint32_t TakeWord(const uint8_t*& data, size_t& size) {
     uint32_t word = 0;
@@ -101,19 +95,18 @@ void CheckGroupSlots(const AttributeGroup& group, const ParamSlot* slots, size_t
 }
 
 void CheckPathStore() {
-    const size_t kept = PathConfiguration.length < kPathConfigurationValueBytes
-                            ? PathConfiguration.length
-                            : kPathConfigurationValueBytes;
-    if (PathConfiguration.storedBytes != kept) std::abort();
+    const PathConfigurationStore& store = station.pathConfiguration;
+    const size_t kept =
+        store.length < kPathConfigurationValueBytes ? store.length : kPathConfigurationValueBytes;
+    if (store.storedBytes != kept) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static FuzzedStation station;
-    SetChannelProfile(&kProfile);
+    static FuzzedStation driver;
     InitDevicePath();
-    platform::RegisterInProcessDevice("qd4682", &station);
+    platform::RegisterInProcessDevice("qd4682", &driver);
     return 0;
 }
 
@@ -135,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Exactly `count` slots on the heap, so that a write past them hits the sanitizer's red zone.
     std::unique_ptr<ParamSlot[]> slots(new ParamSlot[count]);
     std::memset(slots.get(), kUntouched, count * sizeof(ParamSlot));
-    if (SmtGet(code, SlotSpan{slots.get(), count}, 1, bound) != 0) std::abort();
+    if (SmtGet(station, 0, code, SlotSpan{slots.get(), count}, 1, bound) != 0) std::abort();
 
     const AttributeGroup* group = FindAttributeGroup(code);
     if (count > 0 && group) CheckGroupSlots(*group, slots.get(), count);

@@ -8,7 +8,7 @@ namespace {
 constexpr size_t kSmtDataAt = 0;     // SMT object attributes: the datum starts the value
 constexpr size_t kObjectDataAt = 4;  // MAC, PATH, PORT: after two pad bytes and the index
 constexpr size_t kAddressAt = 6;     // a long address: after the index and two pad bytes
-constexpr uint32_t kMaxPorts = 2;  // the fetch list reads ports 1 and 2
+constexpr uint32_t kMaxPorts = 2;    // the fetch list reads ports 1 and 2
 
 uint16_t SlotType(const ParamSlot& slot) {
     return static_cast<uint16_t>(slot.type[0] << 8 | slot.type[1]);

@@ -99,8 +99,8 @@ void ReportStation(int instance, StationState state, const StationSnapshot& atte
                  "device instance %d does not answer (%s): its rows stay for up to %llu ms\n",
                  instance, reason, static_cast<unsigned long long>(GraceMs));
     } else {
-        snmp_log(LOG_WARNING, "device instance %d does not answer (%s): no rows for it\n",
-                 instance, reason);
+        snmp_log(LOG_WARNING, "device instance %d does not answer (%s): no rows for it\n", instance,
+                 reason);
     }
 }
 

@@ -38,8 +38,7 @@ StationState StationCache::StateAfter(const Adapter& adapter, const StationSnaps
                                       uint64_t now) const {
     if (attempt.end == CycleEnd::kComplete) return StationState::kAnswers;
     if (adapter.state == StationState::kGone || !Transient(attempt)) return StationState::kGone;
-    const uint64_t since =
-        adapter.state == StationState::kFailing ? adapter.failingSinceMs : now;
+    const uint64_t since = adapter.state == StationState::kFailing ? adapter.failingSinceMs : now;
     return now - since < graceMs_ ? StationState::kFailing : StationState::kGone;
 }
 
@@ -61,7 +60,6 @@ void StationCache::Fetch(int instance, uint64_t now) {
     const bool changed = state != adapter.state;
     adapter.reported = true;
     adapter.state = state;
-    const bool worthReporting =
-        first ? state == StationState::kAnswers || instance == 0 : changed;
+    const bool worthReporting = first ? state == StationState::kAnswers || instance == 0 : changed;
     if (worthReporting && report_) report_(instance, state, attempt);
 }

@@ -29,14 +29,14 @@ void PutMessage(VtHandle window, const char* text) {
     }
 }
 
-int32_t PutTextInWidth(VtHandle window, const char* text, int32_t width, int32_t room,
-                       int32_t row, int32_t col) {
+int32_t PutTextInWidth(VtHandle window, const char* text, int32_t width, int32_t room, int32_t row,
+                       int32_t col) {
     if (room > kPadColumns - col) room = kPadColumns - col;
     if (width > room) width = room;
     if (room < 0) return 0;
-    const int written = std::snprintf(TextBuffer, sizeof TextBuffer, "%-*.*s",
-                                      static_cast<int>(width), static_cast<int>(room),
-                                      text ? text : "");
+    const int written =
+        std::snprintf(TextBuffer, sizeof TextBuffer, "%-*.*s", static_cast<int>(width),
+                      static_cast<int>(room), text ? text : "");
     PutAt(window, TextBuffer, row, col);
     return written < 0 ? 0 : written;
 }

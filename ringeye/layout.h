@@ -19,8 +19,8 @@ void PutMessage(VtHandle window, const char* text);
 // Puts a text at (row, col) padded with blanks to `width` cells, so that it covers any other
 // text of its table painted there before; neither text nor blanks go past `room` cells or the
 // pad's last column. Answers the cells written.
-int32_t PutTextInWidth(VtHandle window, const char* text, int32_t width, int32_t room,
-                       int32_t row, int32_t col);
+int32_t PutTextInWidth(VtHandle window, const char* text, int32_t width, int32_t room, int32_t row,
+                       int32_t col);
 // FDDI time (a negative count of 80 ns units) as milliseconds.
 double TimeToMs(int32_t fddiTime);
 

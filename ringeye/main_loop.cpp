@@ -118,8 +118,9 @@ Outcome DisplayScreen(int number) {
         return Outcome::kFailed;
     }
     const int port = screen->portIndex >= 0 && PortIndex == 1 ? 1 : 0;
-    PaintContext context{ScreenPad, station, port, DeviceInstance,
-                         platform::CurrentClock().NowMs(), Monitor.screens};
+    PaintContext context{
+        ScreenPad,      station, port, DeviceInstance, platform::CurrentClock().NowMs(),
+        Monitor.screens};
     PaintRows(StationHeader, context, nullptr);
     PaintRows(screen->rows, context, &Monitor.screens.rises);
     if (screen->paintList) screen->paintList(context);

@@ -14,7 +14,8 @@ struct AttributeGroup {
 
 namespace attribute_types {
 
-inline constexpr uint16_t kStationId[] = {0x100B, 0x100D, 0x100E, 0x100F, 0x1010, 0x1011, 0x1012, 0};
+inline constexpr uint16_t kStationId[] = {0x100B, 0x100D, 0x100E, 0x100F,
+                                          0x1010, 0x1011, 0x1012, 0};
 inline constexpr uint16_t kStationConfig[] = {0x1015, 0x1016, 0x1017, 0x1018, 0x1019,
                                               0x101A, 0x101B, 0x101D, 0x101E, 0x101F,
                                               0x1020, 0x1021, 0x1022, 0};
@@ -30,8 +31,8 @@ inline constexpr uint16_t kMacCounter[] = {0x2047, 0x2048, 0x2049, 0x204A, 0x205
                                            0x2053, 0x2054, 0x2055, 0x2056, 0};
 inline constexpr uint16_t kMacFrameError[] = {0x205F, 0x2060, 0};
 inline constexpr uint16_t kMacNotCopied[] = {0x2067, 0x2069, 0};
-inline constexpr uint16_t kMacStatus[] = {0x206F, 0x2070, 0x2071, 0x2072,
-                                          0x2073, 0x2074, 0x2075, 0x2076, 0};
+inline constexpr uint16_t kMacStatus[] = {0x206F, 0x2070, 0x2071, 0x2072, 0x2073,
+                                          0x2074, 0x2075, 0x2076, 0};
 inline constexpr uint16_t kPathConfig[] = {0x320B, 0x320D, 0x320E, 0x320F, 0x3210, 0x3212,
                                            0x3213, 0x3214, 0x3215, 0x3216, 0x3217, 0};
 inline constexpr uint16_t kPortConfig[] = {0x400C, 0x400D, 0x400E, 0x400F, 0x4010, 0x4011, 0x4012,
@@ -45,24 +46,24 @@ inline constexpr uint16_t kPortStatus[] = {0x403D, 0x403E, 0x403F, 0x4040, 0x404
 
 // In the order the monitor searches them; ends with an entry whose code is 0.
 inline constexpr AttributeGroup AttributeGroups[] = {
-    {0x100A, attribute_types::kStationId},           // SMT station identification
-    {0x1014, attribute_types::kStationConfig},       // SMT station configuration
-    {0x1028, attribute_types::kSmtStatus},           // SMT status
-    {0x1032, attribute_types::kMibOperation},        // SMT MIB operation
-    {0x200A, attribute_types::kMacCapability},       // MAC capabilities
-    {0x2014, attribute_types::kMacConfig},           // MAC configuration
-    {0x2028, attribute_types::kMacAddress},          // MAC address
-    {0x2032, attribute_types::kMacOperation},        // MAC operation
-    {0x2046, attribute_types::kMacCounter},          // MAC counters
-    {0x205A, attribute_types::kMacFrameError},       // MAC frame error condition
-    {0x2064, attribute_types::kMacNotCopied},        // MAC not-copied condition
-    {0x206E, attribute_types::kMacStatus},           // MAC status
-    {0x320A, attribute_types::kPathConfig},          // PATH configuration
-    {0x400A, attribute_types::kPortConfig},          // PORT configuration
-    {0x401E, attribute_types::kPortOperation},       // PORT operation
-    {0x4028, attribute_types::kPortErrorCounters},   // PORT error counters
-    {0x4032, attribute_types::kPortLer},             // PORT link error rate
-    {0x403C, attribute_types::kPortStatus},          // PORT status
+    {0x100A, attribute_types::kStationId},          // SMT station identification
+    {0x1014, attribute_types::kStationConfig},      // SMT station configuration
+    {0x1028, attribute_types::kSmtStatus},          // SMT status
+    {0x1032, attribute_types::kMibOperation},       // SMT MIB operation
+    {0x200A, attribute_types::kMacCapability},      // MAC capabilities
+    {0x2014, attribute_types::kMacConfig},          // MAC configuration
+    {0x2028, attribute_types::kMacAddress},         // MAC address
+    {0x2032, attribute_types::kMacOperation},       // MAC operation
+    {0x2046, attribute_types::kMacCounter},         // MAC counters
+    {0x205A, attribute_types::kMacFrameError},      // MAC frame error condition
+    {0x2064, attribute_types::kMacNotCopied},       // MAC not-copied condition
+    {0x206E, attribute_types::kMacStatus},          // MAC status
+    {0x320A, attribute_types::kPathConfig},         // PATH configuration
+    {0x400A, attribute_types::kPortConfig},         // PORT configuration
+    {0x401E, attribute_types::kPortOperation},      // PORT operation
+    {0x4028, attribute_types::kPortErrorCounters},  // PORT error counters
+    {0x4032, attribute_types::kPortLer},            // PORT link error rate
+    {0x403C, attribute_types::kPortStatus},         // PORT status
     {0, nullptr},
 };
 

@@ -7,8 +7,8 @@
 
 const ChannelProfile kSmtChannel = {
     kSmtRequestSize,
-    false,                   // the request builder puts the instance into word 0
-    kAnswerAreaOffset + 4,   // the header words and the first record's type and length
+    false,                  // the request builder puts the instance into word 0
+    kAnswerAreaOffset + 4,  // the header words and the first record's type and length
     SmtAnswerLength,
 };
 
@@ -29,8 +29,7 @@ int TypePosition(const AttributeGroup& group, uint16_t type) {
     return -1;
 }
 
-void KeepPathConfiguration(PathConfigurationStore& store, const uint8_t* record,
-                           uint16_t length) {
+void KeepPathConfiguration(PathConfigurationStore& store, const uint8_t* record, uint16_t length) {
     store.length = length;
     const size_t kept =
         length < kPathConfigurationValueBytes ? length : kPathConfigurationValueBytes;

@@ -30,9 +30,9 @@ constexpr SlotIndex BuildSlotIndex() {
         const size_t types = GroupTypeCount(*group);
         const size_t secondPort = IsPortGroup(group->code) ? types : 0;
         for (size_t k = 0; k < types; ++k) {
-            SlotIndexEntry entry{group->types[k],
-                                 {static_cast<uint16_t>(first + k),
-                                  static_cast<uint16_t>(first + k + secondPort)}};
+            SlotIndexEntry entry{
+                group->types[k],
+                {static_cast<uint16_t>(first + k), static_cast<uint16_t>(first + k + secondPort)}};
             size_t at = size++;
             while (at > 0 && index.entries[at - 1].type > entry.type) {
                 index.entries[at] = index.entries[at - 1];
@@ -108,8 +108,8 @@ PathConfigList PathConfigEntries(const StationSnapshot& station) {
     const PathConfigurationStore& store = station.pathConfiguration;
     PathConfigList list = {};
     list.declared = store.length >= kListStart ? (store.length - kListStart) / kEntryBytes : 0;
-    const size_t kept = store.storedBytes < sizeof store.value ? store.storedBytes
-                                                                : sizeof store.value;
+    const size_t kept =
+        store.storedBytes < sizeof store.value ? store.storedBytes : sizeof store.value;
     const size_t whole = kept > kListStart ? (kept - kListStart) / kEntryBytes : 0;
     list.whole = static_cast<uint32_t>(whole);
     for (size_t i = 0; i < whole; ++i) {

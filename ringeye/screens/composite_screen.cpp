@@ -41,24 +41,25 @@ uint32_t FrameRate(PaintContext& context) {
     return last.rate;
 }
 
-// One port line below the PHY heading, its columns in order; the state names and the link
-// error estimate are marked where they stand on the line.
-#define PORT_LINE(row, port)                                                                  \
-    At(row, 2, "").Text(0x400C, R::k32At4, PortTypeLetters, " %1s").OfPort(port),             \
-        Then().Number(0x400E, R::k32At4, "    %04X").OfPort(port),                            \
-        Then().Number(0x403A, R::k32At4, "    %2d").OfPort(port),                             \
-        Then().Number(0x403B, R::k32At4, "    %2d").OfPort(port),                             \
-        /* A port that is not Active carries no ring traffic. */                              \
-        Then().Text(0x403D, R::k32At4, ConnectStateNames, "   %-10s").OfPort(port)            \
-            .Unless(3).WhenPresent(kPortPresent),                                             \
-        Then().Text(0x400D, R::k32At4, PortTypeLetters, "      %1s").OfPort(port),            \
-        Then().Bit(0x400F, R::k32At4, "          %d").OfPort(port),                           \
-        /* Its connection management has not brought the link up (Break, Trace, ...). */      \
-        Then().Text(0x403E, R::k32At4, PcmStateNames, "      %-7s").OfPort(port)              \
-            .Unless(8).WhenPresent(kPortPresent),                                             \
-        /* The link's error rate reached the level at which the port raises its alarm. */     \
-        Then().Number(0x4033, R::k32At4, "  %2d ").OfPort(port).AtOrBelow(0x403B)             \
-            .WhenPresent(kPortPresent)
+// One port line below the PHY heading, its columns in order. Marked where they stand on the
+// line: a port that is not Active (it carries no ring traffic), connection management that has
+// not brought the link up (Break, Trace, ...), and a link error rate at the level at which the
+// port raises its alarm.
+// clang-format off
+#define PORT_LINE(row, port)                                                                   \
+    At(row, 2, "").Text(0x400C, R::k32At4, PortTypeLetters, " %1s").OfPort(port),              \
+    Then().Number(0x400E, R::k32At4, "    %04X").OfPort(port),                                 \
+    Then().Number(0x403A, R::k32At4, "    %2d").OfPort(port),                                  \
+    Then().Number(0x403B, R::k32At4, "    %2d").OfPort(port),                                  \
+    Then().Text(0x403D, R::k32At4, ConnectStateNames, "   %-10s").OfPort(port)                 \
+        .Unless(3).WhenPresent(kPortPresent),                                                  \
+    Then().Text(0x400D, R::k32At4, PortTypeLetters, "      %1s").OfPort(port),                 \
+    Then().Bit(0x400F, R::k32At4, "          %d").OfPort(port),                                \
+    Then().Text(0x403E, R::k32At4, PcmStateNames, "      %-7s").OfPort(port)                   \
+        .Unless(8).WhenPresent(kPortPresent),                                                  \
+    Then().Number(0x4033, R::k32At4, "  %2d ").OfPort(port)                                    \
+        .AtOrBelow(0x403B).WhenPresent(kPortPresent)
+// clang-format on
 
 constexpr Row kCompositeRows[] = {
     At(5, 2, "SMT Version Op : ").Number(0x100D, R::k16At2, "0x%04X"),

@@ -65,8 +65,7 @@ constexpr int32_t kMoreColumn = kPathColumn + 13, kMoreWidth = 10;
 // entry (a longer type, path or index) stays, and a row that a shorter list no longer uses is
 // empty.
 void BlankListRow(VtHandle pad, int32_t row) {
-    PutTextInWidth(pad, "", kPathColumn + WidestText(kConfigPaths), kMoreColumn, row,
-                   kListColumn);
+    PutTextInWidth(pad, "", kPathColumn + WidestText(kConfigPaths), kMoreColumn, row, kListColumn);
 }
 
 void PaintListEntry(VtHandle pad, int32_t row, const PathConfigEntry& entry) {

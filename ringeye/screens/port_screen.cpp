@@ -38,8 +38,9 @@ constexpr uint16_t kHardwarePresent = 0x4041;
 constexpr uint32_t kBit0 = 0x01, kBit1 = 0x02, kBit2 = 0x04;
 
 uint32_t TitlePort(PaintContext& context) {
-    return context.port == 0 && context.station.PortCount == 1 ? 2u
-                                                               : static_cast<uint32_t>(context.port);
+    return context.port == 0 && context.station.PortCount == 1
+               ? 2u
+               : static_cast<uint32_t>(context.port);
 }
 
 constexpr Row kPortRows[] = {

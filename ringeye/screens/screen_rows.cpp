@@ -86,8 +86,7 @@ int32_t PaintValue(const Row& row, uint32_t number, const ParamSlot& slot, RowTa
             break;
         case Show::kText:
         case Show::kLowestBitText: {
-            const uint32_t n =
-                row.show == Show::kText ? number : LowestSetBit(Masked(row, number));
+            const uint32_t n = row.show == Show::kText ? number : LowestSetBit(Masked(row, number));
             const char* text = TextOf(*row.texts, n);
             if (!row.format) {
                 return PutTextInWidth(context.pad, text, WidestText(*row.texts),
@@ -207,8 +206,7 @@ void PaintRows(RowTable table, PaintContext& context, RiseMemory* rises) {
         }
         const ParamSlot& slot = SlotOf(context.station, row.type, port);
         const uint32_t number = row.compute ? row.compute(context) : ReadNumber(row, slot);
-        painted.cells =
-            PaintValue(row, number, slot, table, context, painted.row, painted.start);
+        painted.cells = PaintValue(row, number, slot, table, context, painted.row, painted.start);
         previous = painted;
         if (row.trouble == Trouble::kNone) continue;
 

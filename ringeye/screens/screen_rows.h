@@ -40,8 +40,8 @@ enum class Show : uint8_t {
     // The text of `texts` for the lowest bit of `mask` that is set (mask 0: any bit), bit 0
     // naming text 0; the fallback when none is set. Padded like kText.
     kLowestBitText,
-    kOctets,  // printf(format, six value bytes from byte `at`): addresses, the station ID
-    kString,  // printf(format, the value bytes from byte `at` on, as a string)
+    kOctets,   // printf(format, six value bytes from byte `at`): addresses, the station ID
+    kString,   // printf(format, the value bytes from byte `at` on, as a string)
     kLiteral,  // the format itself, between two values on one line
 };
 
@@ -70,29 +70,37 @@ constexpr int kShownPort = -1;
 struct PaintContext;
 
 struct Row {
-    int32_t row = 0, col = 0;      // where the label starts
-    const char* label = nullptr;   // drawn on entering the screen; null for a following value
+    int32_t row = 0, col = 0;     // where the label starts
+    const char* label = nullptr;  // drawn on entering the screen; null for a following value
     Show show = Show::kLabel;
-    uint16_t type = 0;             // parameter type of the record
+    uint16_t type = 0;  // parameter type of the record
     Read read = Read::k32At4;
-    const char* format = nullptr;  // kNumber, kTime, kBit, kOctets, kString, kLiteral; kText
-    uint32_t mask = 0;             // kFlag, kBit, kLowestBitText
+    const char* format = nullptr;      // kNumber, kTime, kBit, kOctets, kString, kLiteral; kText
+    uint32_t mask = 0;                 // kFlag, kBit, kLowestBitText
     const TextTable* texts = nullptr;  // kText, kLowestBitText
-    uint8_t at = 0;                // kOctets, kString: the first value byte
+    uint8_t at = 0;                    // kOctets, kString: the first value byte
     Place place = Place::kAfterLabel;
     int port = kShownPort;
     Trouble trouble = Trouble::kNone;
-    uint32_t operand = 0;          // kUnless, kOneOf
-    uint16_t other = 0;            // kAtOrBelow
-    uint16_t presentFlag = 0;      // a PORT flag that must be set for the test to hold
+    uint32_t operand = 0;      // kUnless, kOneOf
+    uint16_t other = 0;        // kAtOrBelow
+    uint16_t presentFlag = 0;  // a PORT flag that must be set for the test to hold
     // A number the screen works out itself instead of reading a parameter.
     uint32_t (*compute)(PaintContext& context) = nullptr;
 
     // How the value is read and shown.
-    constexpr Row Number(uint16_t t, Read r, const char* f) const { return Shown(Show::kNumber, t, r, f); }
-    constexpr Row Time(uint16_t t, Read r, const char* f) const { return Shown(Show::kTime, t, r, f); }
-    constexpr Row Flag(uint16_t t, Read r, uint32_t m = 0) const { return Masked(Shown(Show::kFlag, t, r, nullptr), m); }
-    constexpr Row Bit(uint16_t t, Read r, const char* f, uint32_t m = 0) const { return Masked(Shown(Show::kBit, t, r, f), m); }
+    constexpr Row Number(uint16_t t, Read r, const char* f) const {
+        return Shown(Show::kNumber, t, r, f);
+    }
+    constexpr Row Time(uint16_t t, Read r, const char* f) const {
+        return Shown(Show::kTime, t, r, f);
+    }
+    constexpr Row Flag(uint16_t t, Read r, uint32_t m = 0) const {
+        return Masked(Shown(Show::kFlag, t, r, nullptr), m);
+    }
+    constexpr Row Bit(uint16_t t, Read r, const char* f, uint32_t m = 0) const {
+        return Masked(Shown(Show::kBit, t, r, f), m);
+    }
     constexpr Row Text(uint16_t t, Read r, const TextTable& table, const char* f = nullptr) const {
         Row copy = Shown(Show::kText, t, r, f);
         copy.texts = &table;
@@ -103,10 +111,22 @@ struct Row {
         copy.texts = &table;
         return copy;
     }
-    constexpr Row Octets(uint16_t t, uint8_t first, const char* f) const { return From(Shown(Show::kOctets, t, Read::k32At4, f), first); }
-    constexpr Row String(uint16_t t, uint8_t first, const char* f) const { return From(Shown(Show::kString, t, Read::k32At4, f), first); }
-    constexpr Row Computed(uint32_t (*c)(PaintContext&)) const { Row copy = *this; copy.compute = c; return copy; }
-    constexpr Row OfPort(int p) const { Row copy = *this; copy.port = p; return copy; }
+    constexpr Row Octets(uint16_t t, uint8_t first, const char* f) const {
+        return From(Shown(Show::kOctets, t, Read::k32At4, f), first);
+    }
+    constexpr Row String(uint16_t t, uint8_t first, const char* f) const {
+        return From(Shown(Show::kString, t, Read::k32At4, f), first);
+    }
+    constexpr Row Computed(uint32_t (*c)(PaintContext&)) const {
+        Row copy = *this;
+        copy.compute = c;
+        return copy;
+    }
+    constexpr Row OfPort(int p) const {
+        Row copy = *this;
+        copy.port = p;
+        return copy;
+    }
 
     // When it means trouble.
     constexpr Row Unless(uint32_t healthy) const { return Test(Trouble::kUnless, healthy); }
@@ -114,8 +134,16 @@ struct Row {
     constexpr Row WhenSet() const { return Test(Trouble::kSet, 0); }
     constexpr Row WhenClear() const { return Test(Trouble::kClear, 0); }
     constexpr Row WhenRose() const { return Test(Trouble::kRose, 0); }
-    constexpr Row AtOrBelow(uint16_t limit) const { Row copy = Test(Trouble::kAtOrBelow, 0); copy.other = limit; return copy; }
-    constexpr Row WhenPresent(uint16_t flag) const { Row copy = *this; copy.presentFlag = flag; return copy; }
+    constexpr Row AtOrBelow(uint16_t limit) const {
+        Row copy = Test(Trouble::kAtOrBelow, 0);
+        copy.other = limit;
+        return copy;
+    }
+    constexpr Row WhenPresent(uint16_t flag) const {
+        Row copy = *this;
+        copy.presentFlag = flag;
+        return copy;
+    }
 
   private:
     constexpr Row Shown(Show s, uint16_t t, Read r, const char* f) const {
@@ -126,9 +154,20 @@ struct Row {
         copy.format = f;
         return copy;
     }
-    static constexpr Row Masked(Row copy, uint32_t m) { copy.mask = m; return copy; }
-    static constexpr Row From(Row copy, uint8_t first) { copy.at = first; return copy; }
-    constexpr Row Test(Trouble t, uint32_t o) const { Row copy = *this; copy.trouble = t; copy.operand = o; return copy; }
+    static constexpr Row Masked(Row copy, uint32_t m) {
+        copy.mask = m;
+        return copy;
+    }
+    static constexpr Row From(Row copy, uint8_t first) {
+        copy.at = first;
+        return copy;
+    }
+    constexpr Row Test(Trouble t, uint32_t o) const {
+        Row copy = *this;
+        copy.trouble = t;
+        copy.operand = o;
+        return copy;
+    }
 };
 
 // A label at (row, col); chain how its value is shown.

@@ -67,8 +67,7 @@ TEST(RingeyeFailures, NoDescriptorIsLeftAfterManyFailedCyclesOverTheSocket) {
 TEST(RingeyeFailures, ShortAnswerIsAFailedRequestRetriedNextRefresh) {
     // None, header cut, header words alone, record header cut, value cut.
     const int64_t kShortCounts[] = {0, 15, 16, 18, 21};
-    const std::string kInvalidData =
-        Padded("IOCTL Failed for DevInstance 0, GetLastError = d", 83);
+    const std::string kInvalidData = Padded("IOCTL Failed for DevInstance 0, GetLastError = d", 83);
     MonitorHarness h;
     h.station.FillHealthy(2);
     std::vector<std::string> shown;

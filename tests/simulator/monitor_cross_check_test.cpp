@@ -9,8 +9,8 @@
 #include "platform/win32/in_process_device.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
-#include "smtmib/smt_retrieval.h"
 #include "simulator/station_driver.h"
+#include "smtmib/smt_retrieval.h"
 #include "tests/harness/monitor_harness.h"
 
 namespace {
