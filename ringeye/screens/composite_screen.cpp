@@ -44,7 +44,7 @@ uint32_t FrameRate(PaintContext& context) {
 // One port line below the PHY heading, its columns in order. Marked where they stand on the
 // line: a port that is not Active (it carries no ring traffic), connection management that has
 // not brought the link up (Break, Trace, ...), and a link error rate at the level at which the
-// port raises its alarm.
+// port raises its alarm. RemoteMAC is R_Val of MACIndicated: the neighbour's MAC is there.
 // clang-format off
 #define PORT_LINE(row, port)                                                                   \
     At(row, 2, "").Text(0x400C, R::k32At4, PortTypeLetters, " %1s").OfPort(port),              \
@@ -54,7 +54,7 @@ uint32_t FrameRate(PaintContext& context) {
     Then().Text(0x403D, R::k32At4, ConnectStateNames, "   %-10s").OfPort(port)                 \
         .Unless(3).WhenPresent(kPortPresent),                                                  \
     Then().Text(0x400D, R::k32At4, PortTypeLetters, "      %1s").OfPort(port),                 \
-    Then().Bit(0x400F, R::k32At4, "          %d").OfPort(port),                                \
+    Then().Bit(0x400F, R::k16At6, "          %d").OfPort(port),                                \
     Then().Text(0x403E, R::k32At4, PcmStateNames, "      %-7s").OfPort(port)                   \
         .Unless(8).WhenPresent(kPortPresent),                                                  \
     Then().Number(0x4033, R::k32At4, "  %2d ").OfPort(port)                                    \

@@ -22,6 +22,21 @@ using R = Read;
 
 constexpr const char* kTime = "%7.3f ms";
 constexpr uint32_t kTraceStatusBits = 0x000F;
+constexpr uint32_t kTraceInitiated = 1u << 0, kTracePropagated = 1u << 1,
+                   kTraceTerminated = 1u << 2, kTraceTimedOut = 1u << 3;
+
+// The four status bits, read as a number, for which a trace means trouble: one under way
+// (initiated or propagated and not yet terminated) or one that timed out. A finished trace
+// leaves its bits set until the next one; it is no trouble.
+constexpr uint32_t TraceTroubleStates() {
+    uint32_t states = 0;
+    for (uint32_t bits = 0; bits <= kTraceStatusBits; ++bits) {
+        const bool running =
+            (bits & (kTraceInitiated | kTracePropagated)) != 0 && (bits & kTraceTerminated) == 0;
+        if (running || (bits & kTraceTimedOut) != 0) states |= 1u << bits;
+    }
+    return states;
+}
 
 // The configuration list's five rows: no label, only a place.
 constexpr int32_t kListRow = 9, kListColumn = 40, kListRows = 5;
@@ -32,10 +47,10 @@ constexpr Row kPathRows[] = {
     Heading(6, 4, "Config Group"),
     At(7, 2, "Index               : ").Number(0x320B, R::k16At6, "%d"),
     At(8, 2, "RingLatency         : ").Time(0x320D, R::k32At4, kTime),
-    // A trace is under way or ended: a stuck beacon made the ring trace its path.
+    // A trace is under way or timed out: a stuck beacon made the ring trace its path.
     At(9, 2, "TraceStatus         : ")
         .LowestBitText(0x320E, R::k16At6, kTraceStatuses, kTraceStatusBits)
-        .Unless(0),
+        .OneOf(TraceTroubleStates()),
     At(10, 2, "SbaPayload          : ").Number(0x320F, R::k32At4, "0x%04X"),
     At(11, 2, "SbaOverhead         : ").Number(0x3210, R::k32At4, "0x%02X"),
     Heading(6, 46, "Configuration"),

@@ -51,8 +51,8 @@ constexpr Row kPortRows[] = {
     At(9, 2, "Pc-MAC-Lct         : ").Flag(0x400E, R::kByte7, kBit0),
     At(10, 2, "Pc-MAC-Loop        : ").Flag(0x400E, R::kByte7, kBit1),
     Heading(11, 4, "MACIndicated"),
-    At(12, 2, "T_Val              : ").Flag(0x400F, R::k32At4),  // any of the four bytes
-    At(13, 2, "R_Val              : ").Flag(0x400F, R::k16At6),  // the last two bytes
+    At(12, 2, "T_Val              : ").Flag(0x400F, R::k16At4),  // T_Val9, bytes 4 and 5
+    At(13, 2, "R_Val              : ").Flag(0x400F, R::k16At6),  // R_Val9, bytes 6 and 7
     At(14, 2, "CurrentPath        : ").Text(0x4010, R::kByte7, kPortPaths),
     Heading(15, 4, "Requested Paths"),
     At(16, 2, "None               : ").Number(0x4011, R::kByte5, kByte),

@@ -20,6 +20,8 @@ uint32_t ReadNumber(const Row& row, const ParamSlot& slot) {
             return ValueByte(slot, 7);
         case Read::k16At2:
             return Value16(slot, 2);
+        case Read::k16At4:
+            return Value16(slot, 4);
         case Read::k16At6:
             return Value16(slot, 6);
         case Read::k32At0:
@@ -124,9 +126,10 @@ bool InTrouble(const Row& row, uint32_t number, int port, const StationSnapshot&
         case Trouble::kNone:
             return false;
         case Trouble::kUnless:
+            if (row.singleDiffers && station.PortCount == 1) return number != row.singleOperand;
             return number != row.operand;
         case Trouble::kOneOf:
-            return number < 32 && ((row.operand >> number) & 1u) != 0;
+            return Masked(row, number) < 32 && ((row.operand >> Masked(row, number)) & 1u) != 0;
         case Trouble::kSet:
             return Masked(row, number) != 0;
         case Trouble::kClear:

@@ -21,6 +21,7 @@ enum class Read : uint8_t {
     kByte6,
     kByte7,  // 8-bit datum of a MAC, PATH or PORT attribute
     k16At2,  // 16-bit datum of an SMT attribute, value bytes 2 (high) and 3 (low)
+    k16At4,  // the first 16-bit half of a MAC, PATH or PORT datum (T_Val of MACIndicated)
     k16At6,  // 16-bit datum of a MAC, PATH or PORT attribute
     k32At0,  // 32-bit datum of an SMT attribute
     k32At4,  // 32-bit datum of a MAC, PATH or PORT attribute
@@ -56,7 +57,7 @@ enum class Place : uint8_t {
 enum class Trouble : uint8_t {
     kNone,
     kUnless,     // unless the number is `operand`, the healthy value
-    kOneOf,      // when the number n has bit n set in `operand`
+    kOneOf,      // when the number n (of the bits in `mask`, if any) has bit n set in `operand`
     kSet,        // a flag that shows "True "
     kClear,      // a flag that shows "False"
     kRose,       // a count that rose since the previous refresh of the same screen
@@ -82,7 +83,10 @@ struct Row {
     Place place = Place::kAfterLabel;
     int port = kShownPort;
     Trouble trouble = Trouble::kNone;
-    uint32_t operand = 0;      // kUnless, kOneOf
+    uint32_t operand = 0;  // kUnless, kOneOf
+    // kUnless: the healthy value on a single-attachment station, where it differs.
+    uint32_t singleOperand = 0;
+    bool singleDiffers = false;
     uint16_t other = 0;        // kAtOrBelow
     uint16_t presentFlag = 0;  // a PORT flag that must be set for the test to hold
     // A number the screen works out itself instead of reading a parameter.
@@ -131,6 +135,13 @@ struct Row {
     // When it means trouble.
     constexpr Row Unless(uint32_t healthy) const { return Test(Trouble::kUnless, healthy); }
     constexpr Row OneOf(uint32_t bits) const { return Test(Trouble::kOneOf, bits); }
+    // Where a single-attachment station rests in another state than a dual-attachment one.
+    constexpr Row OrOnSingleAttachment(uint32_t healthy) const {
+        Row copy = *this;
+        copy.singleOperand = healthy;
+        copy.singleDiffers = true;
+        return copy;
+    }
     constexpr Row WhenSet() const { return Test(Trouble::kSet, 0); }
     constexpr Row WhenClear() const { return Test(Trouble::kClear, 0); }
     constexpr Row WhenRose() const { return Test(Trouble::kRose, 0); }

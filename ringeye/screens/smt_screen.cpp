@@ -75,8 +75,12 @@ constexpr Row kSmtRows[] = {
     Heading(9, 43, "Status Group"),
     // Entity coordination other than In: the station is not inserted in the ring.
     At(10, 41, "ECM State             : ").Text(0x1029, R::kByte3, kEcmStates).Unless(1),
-    // Configuration other than Thru: the station wrapped, is isolated or joined locally.
-    At(11, 41, "CF_State              : ").Text(0x102A, R::kByte3, kCfStates).Unless(12),
+    // Configuration other than Thru (C_Wrap_S on a single-attachment station): the station
+    // wrapped, is isolated or joined locally.
+    At(11, 41, "CF_State              : ")
+        .Text(0x102A, R::kByte3, kCfStates)
+        .Unless(12)
+        .OrOnSingleAttachment(11),
     // Holding on a path: a fault on the ring made the station hold it instead of wrapping.
     At(12, 41, "HoldState             : ")
         .Text(0x102B, R::kByte3, kHoldStates)

@@ -16,8 +16,9 @@ constexpr Row kHeaderRows[] = {
     // The station is not on the ring unless its entity coordination is In.
     Then().Text(0x1029, Read::k32At0, EcmStateNames).Unless(1),
     Literal("CFM-"),
-    // Anything but Thru means the station wrapped, isolated or joined only locally.
-    Then().Text(0x102A, Read::k32At0, CfStateNames).Unless(12),
+    // Anything but Thru means the station wrapped, isolated or joined only locally; a
+    // single-attachment station's configuration rests in C_Wrap_S while its S port is connected.
+    Then().Text(0x102A, Read::k32At0, CfStateNames).Unless(12).OrOnSingleAttachment(11),
     Literal(" RMT-"),
     // The ring is not operational for the MAC (beaconing, claiming, duplicate address).
     Then().Text(0x206F, Read::k32At4, RmtStateNames).Unless(2),

@@ -32,7 +32,8 @@ struct PortValues {
 };
 
 const PortValues kFirstPort = {0, 0x0A1B, 7, 8, 1, 3, 0x00000100, 8, 15, 0x1001, 0x1002};
-const PortValues kSecondPort = {1, 0x2C3D, 9, 10, 2, 0, 0, 6, 12, 0x2001, 0x2002};
+// The second port's neighbour indicates T_Val alone: no MAC upstream of it (RemoteMAC 0).
+const PortValues kSecondPort = {1, 0x2C3D, 9, 10, 2, 0, 0x00010000, 6, 12, 0x2001, 0x2002};
 
 void SetPort(FakeStation& station, uint32_t port, const PortValues& values) {
     station.SetObject(0x400C, values.myType, port);

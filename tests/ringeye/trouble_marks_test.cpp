@@ -13,9 +13,9 @@ namespace {
 
 constexpr int kScreenRows = 26, kScreenColumns = 84;
 
-// A dual-attachment station on which no value means trouble.
-void FillTroubleFree(FakeStation& station) {
-    station.FillHealthy(2);
+// A station on which no value means trouble: dual attachment, or single (ports 1).
+void FillTroubleFree(FakeStation& station, uint32_t ports = 2) {
+    station.FillHealthy(ports);
     station.SetObject(0x2017, 3);  // MAC on the primary path
     station.SetObject(0x201D, 1);  // duplicate address test passed
     station.SetObject(0x2074, 1);  // MA_UnitdataAvailable
@@ -126,6 +126,7 @@ const RuleCase kRuleCases[] = {
     {"port Hardware Present", "5 ", {0x4041, 1, 0, 1}, {{10, 62, "False"}}},
     // PATH screen.
     {"TraceStatus", "7", {0x320E, 1, 2, 0}, {{9, 24, "propogated"}}},
+    {"TraceStatus timed out", "7", {0x320E, 1, 0xF, 0}, {{9, 24, "initiated"}}},
 };
 
 TEST(TroubleMarks, EachRuleMarksItsValueOnlyWhileInTrouble) {
@@ -145,6 +146,38 @@ TEST(TroubleMarks, EachRuleMarksItsValueOnlyWhileInTrouble) {
         EXPECT_EQ(healthy, std::vector<std::string>());
         EXPECT_EQ(trouble, Described(rule.marked));
         EXPECT_EQ(mended, std::vector<std::string>());
+    }
+}
+
+// States a healthy station rests in are never marked: a single-attachment station's
+// configuration in C_Wrap_S (a dual-attachment one's in Thru), a trace that has terminated.
+TEST(TroubleMarks, HealthyRestingStatesKeepNoMark) {
+    const struct {
+        const char* name;
+        uint32_t ports;
+        const char* keys;
+        Change change;
+        std::vector<MarkedRun> marked;  // at 1600 ms, with the change's trouble value
+    } cases[] = {
+        {"single attachment in C_Wrap_S", 1, "1", {0x102A, 0, 11, 11}, {}},
+        {"its SMT screen", 1, "2", {0x102A, 0, 11, 11}, {}},
+        {"single attachment in Thru",
+         1,
+         "2",
+         {0x102A, 0, 12, 12},
+         {{1, 52, "THRU"}, {11, 65, "Thru"}}},
+        {"a terminated trace", 2, "7", {0x320E, 1, 0x7, 0x7}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MonitorHarness h;
+        FillTroubleFree(h.station, c.ports);
+        Apply(h.station, c.change, c.change.trouble);
+        std::vector<std::string> shown;
+        h.KeysAt(100, c.keys);
+        h.At(1600, [&] { shown = MarkedRuns(h); });
+        h.RunRingeye(1700);
+        EXPECT_EQ(shown, Described(c.marked));
     }
 }
 
