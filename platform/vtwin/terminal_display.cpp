@@ -87,6 +87,9 @@ void TerminalDisplay::Open(const char* title, int rows, int columns) {
         RefuseTerminalType("cannot move the cursor");
     }
     set_escdelay(kEscapeDelayMs);
+    // The programs look at the keyboard themselves between refreshes; curses looking too, between
+    // the lines of every update, would cost a poll each time and cut the update into pieces.
+    typeahead(-1);
     noecho();
     nonl();
     intrflush(stdscr, FALSE);
@@ -99,11 +102,16 @@ void TerminalDisplay::Open(const char* title, int rows, int columns) {
     shown_.styles.assign(static_cast<size_t>(rows),
                          std::string(static_cast<size_t>(columns), char{kVtStyleNormal}));
     cursorMode_ = -1;
+    inputDrained_ = false;
     usedRows_ = rows;
     usedColumns_ = columns;
     noticeShown_ = false;
     SetUpStyles();
     SetTitle(title);
+    // Until curses has once left its mode and come back, it sends its output after every cursor
+    // movement: an update would reach the terminal in a write per changed line. The first update
+    // below comes back, with the modes and the cleared screen a new screen gets anyway.
+    endwin();
     werase(stdscr);
     PlaceCursor();
     wnoutrefresh(stdscr);
@@ -135,6 +143,7 @@ void TerminalDisplay::CheckEvents() {
         Close();
         DieOfSignal(signal);
     }
+    if (TakeStop()) Suspend();
     if (TakeContinued()) Resume();
     if (TakeResize()) Repaint();
 }
@@ -148,23 +157,29 @@ void TerminalDisplay::Present(const ScreenImage& image) {
         if (!noticeShown_) ShowSizeNotice();
         return;
     }
+    bool changed = true;
     if (noticeShown_ || image.rows != shown_.rows || image.columns != shown_.columns) {
         noticeShown_ = false;
         shown_ = image;
         DrawAllCells();
     } else {
-        DrawChangedCells(image);
+        changed = DrawChangedCells(image);
     }
+    changed = changed || shown_.cursorVisible != image.cursorVisible ||
+              shown_.cursorRow != image.cursorRow || shown_.cursorColumn != image.cursorColumn;
     shown_.cursorVisible = image.cursorVisible;
     shown_.cursorRow = image.cursorRow;
     shown_.cursorColumn = image.cursorColumn;
     PlaceCursor();
     wnoutrefresh(stdscr);
     doupdate();
-    HangUpIfOutputFailed();
+    // Only an update that sent something can have met a terminal that is gone; the waits for
+    // keys see a hang-up meanwhile.
+    if (changed) HangUpIfOutputFailed();
 }
 
-void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
+bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
+    bool changed = false;
     int visibleRows = std::min(image.rows, getmaxy(stdscr));
     int visibleColumns = std::min(image.columns, getmaxx(stdscr));
     for (int row = 0; row < image.rows; ++row) {
@@ -179,11 +194,13 @@ void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
             }
             shown[static_cast<size_t>(column)] = character;
             NoteShownStyle(row, column, style);
+            changed = true;
             if (row < visibleRows && column < visibleColumns) {
                 mvwaddch(stdscr, row, column, StyledGlyph(character, style));
             }
         }
     }
+    return changed;
 }
 
 void TerminalDisplay::DrawAllCells() {
@@ -215,6 +232,7 @@ void TerminalDisplay::PlaceCursor() {
 // After a resize: curses takes the new size, and the whole last image is drawn again; what
 // does not fit a smaller terminal is left out.
 void TerminalDisplay::Repaint() {
+    inputDrained_ = false;  // curses may note the new size among the keys
     struct winsize size = {};
     if (ioctl(fileno(output_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
         resize_term(size.ws_row, size.ws_col);
@@ -283,7 +301,11 @@ int TerminalDisplay::TakeKey(bool translate) {
     if (!screen_) return 0;
     for (int ignored = 0; ignored < kMostIgnoredKeysInARow; ++ignored) {
         int code = wgetch(stdscr);
-        if (code == ERR) return 0;
+        if (code == ERR) {
+            inputDrained_ = true;
+            return 0;
+        }
+        inputDrained_ = false;
         if (code == KEY_RESIZE) continue;
         if (!translate) return code;
         if (int key = TranslateCursesKey(code)) return key;
@@ -309,7 +331,10 @@ bool TerminalDisplay::InputHasBytes(short events) {
 bool TerminalDisplay::WaitForKey(int timeoutMs) {
     CheckEvents();
     if (!screen_) return false;
-    if (KeyBuffered()) return true;
+    // Keys curses has read but not handed out yet are not seen by poll(); right after TakeKey
+    // found none there are none.
+    if (!inputDrained_ && KeyBuffered()) return true;
+    inputDrained_ = false;
     int64_t deadline = NowMs() + std::max(timeoutMs, 0);
     for (;;) {
         int remaining =
@@ -373,6 +398,25 @@ void TerminalDisplay::HangUpIfOutputFailed() {
 // program's modes again, then paint everything.
 void TerminalDisplay::Resume() {
     endwin();
+    Repaint();
+}
+
+// Ctrl+Z: the terminal as the shell left it, then the stop; back, the program's modes and the
+// whole screen again, as after any stop. Keys typed before the stop were meant for the program
+// as it was and are dropped; the modes the user set meanwhile are what the end restores.
+void TerminalDisplay::Suspend() {
+    sigset_t ttou, before;
+    sigemptyset(&ttou);
+    sigaddset(&ttou, SIGTTOU);
+    // Restoring the terminal from the background must not stop the process before the stop.
+    sigprocmask(SIG_BLOCK, &ttou, &before);
+    if (tcgetpgrp(fileno(input_)) == getpgrp()) def_prog_mode();
+    endwin();
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    StopProcess();
+    flushinp();
+    def_shell_mode();
+    TakeContinued();  // the repaint follows here, also when the stop did not happen
     Repaint();
 }
 

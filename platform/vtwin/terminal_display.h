@@ -67,7 +67,8 @@ class TerminalDisplay : public Display {
     void CheckEvents() override;
 
   private:
-    void DrawChangedCells(const ScreenImage& image);
+    // True when any cell changed.
+    bool DrawChangedCells(const ScreenImage& image);
     void DrawAllCells();
     void PlaceCursor();
     void Repaint();
@@ -91,6 +92,8 @@ class TerminalDisplay : public Display {
     void HangUpIfOutputFailed();
     // Back from a stop: curses' modes and the whole screen again.
     void Resume();
+    // Ctrl+Z: the terminal restored, the process stopped; back, all of the screen again.
+    void Suspend();
     // A terminal smaller than the used size shows one centred line instead of a cropped screen.
     bool Fits() const;
     void ShowSizeNotice();
@@ -105,6 +108,8 @@ class TerminalDisplay : public Display {
     int usedRows_ = 0, usedColumns_ = 0;
     bool noticeShown_ = false;
     bool titlePushed_ = false;
+    // The last wgetch found nothing: curses holds no key that poll() cannot see.
+    bool inputDrained_ = false;
     CursesCell troubleAttributes_ = 0;
 };
 

@@ -22,10 +22,14 @@ constexpr int kSignalSlots = 65;  // signal numbers 1 to 64
 volatile sig_atomic_t exitSignal = 0;
 volatile sig_atomic_t resizePending = 0;
 volatile sig_atomic_t continuedPending = 0;
+volatile sig_atomic_t stopPending = 0;
+// Set after each wake written, so that the pipe is read only when there is something in it.
+volatile sig_atomic_t wakeWritten = 0;
 int wakePipe[2] = {-1, -1};
 struct sigaction replacedActions[kSignalSlots];
 bool replaced[kSignalSlots] = {};
 bool installed = false;
+struct sigaction handledAction;
 
 void OnSignal(int signal) {
     int savedErrno = errno;
@@ -33,12 +37,17 @@ void OnSignal(int signal) {
         resizePending = 1;
     } else if (signal == SIGCONT) {
         continuedPending = 1;
+    } else if (signal == SIGTSTP) {
+        stopPending = 1;
     } else {
         exitSignal = signal;
     }
     // The pipe is non-blocking: when it is full a wake is already waiting.
     ssize_t ignored = write(wakePipe[1], "!", 1);
     (void)ignored;
+    // After the write: a drain that finds the mark set always finds the byte too, even when the
+    // handler runs on another thread of the process.
+    wakeWritten = 1;
     errno = savedErrno;
 }
 
@@ -77,6 +86,8 @@ bool InstallTerminalSignals() {
     exitSignal = 0;
     resizePending = 0;
     continuedPending = 0;
+    stopPending = 0;
+    wakeWritten = 0;
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -88,6 +99,11 @@ bool InstallTerminalSignals() {
         Replace(signal, action, true);
     Replace(SIGWINCH, action, false);
     Replace(SIGCONT, action, false);
+    // Ctrl+Z is acted on outside the handler too. A program started with SIGTSTP ignored (no job
+    // control) keeps ignoring it. The terminal library leaves a handler it finds in place alone,
+    // so it does not take SIGTSTP over and set it again around every update.
+    Replace(SIGTSTP, action, true);
+    handledAction = action;
     // A terminal that went away shows as a failed write, which the display treats as a hang-up.
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
@@ -112,8 +128,11 @@ int SignalWakeDescriptor() {
 }
 
 void DrainSignalWakes() {
+    if (!wakeWritten || wakePipe[0] < 0) return;
+    // Cleared before reading: a wake written meanwhile sets it again and is read next time.
+    wakeWritten = 0;
     char wakes[64];
-    while (wakePipe[0] >= 0 && read(wakePipe[0], wakes, sizeof wakes) > 0) {
+    while (read(wakePipe[0], wakes, sizeof wakes) == static_cast<ssize_t>(sizeof wakes)) {
     }
 }
 
@@ -131,6 +150,27 @@ bool TakeContinued() {
     if (!continuedPending) return false;
     continuedPending = 0;
     return true;
+}
+
+bool TakeStop() {
+    if (!stopPending) return false;
+    stopPending = 0;
+    return true;
+}
+
+void StopProcess() {
+    struct sigaction stop = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    // Stops here, as the shell's job control expects; returns once continued (or at once when
+    // the process group is orphaned and the kernel drops the stop).
+    std::raise(SIGTSTP);
+    if (installed && replaced[SIGTSTP]) sigaction(SIGTSTP, &handledAction, nullptr);
 }
 
 void DieOfSignal(int signal) {

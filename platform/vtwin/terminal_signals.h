@@ -6,8 +6,8 @@
 namespace vtwin {
 
 // Installs handlers for every signal whose default action ends the process (but the program's
-// own faults, such as SIGSEGV, which no later library call could act on), for SIGWINCH and for
-// SIGCONT, remembering those they replace, ignores SIGPIPE, and opens the wake pipe. A
+// own faults, such as SIGSEGV, which no later library call could act on), for SIGWINCH, SIGCONT
+// and SIGTSTP, remembering those they replace, ignores SIGPIPE, and opens the wake pipe. A
 // terminating signal the program inherited as ignored stays ignored. False when the pipe cannot
 // be made. Installing twice does nothing.
 bool InstallTerminalSignals();
@@ -24,6 +24,11 @@ bool TakeResize();
 // True once after each SIGCONT: the process was stopped, and whoever had the terminal meanwhile
 // may have changed its modes and screen.
 bool TakeContinued();
+// True once after each SIGTSTP (Ctrl+Z): the user wants the process stopped.
+bool TakeStop();
+// Stops the process as SIGTSTP's default action does and returns once it is continued; the
+// handler is back in place then.
+void StopProcess();
 // Ends the process as killed by `signal`: default action, unblocked, raised again.
 [[noreturn]] void DieOfSignal(int signal);
 

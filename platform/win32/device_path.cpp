@@ -67,7 +67,7 @@ bool DeviceSocketPathFor(const char* name, const char* runtimeDir, uid_t uid, So
 }
 
 bool DeviceSocketPath(const char* name, SocketPath& path) {
-    return DeviceSocketPathFor(name, std::getenv("XDG_RUNTIME_DIR"), getuid(), path);
+    return DeviceSocketPathFor(name, std::getenv("XDG_RUNTIME_DIR"), ProcessUid(), path);
 }
 
 Place CheckPrivateDirectory(const char* directory, uid_t uid) {
@@ -96,10 +96,12 @@ bool FallbackDirectory(const SocketPath& path, SocketPath& directory) {
 Place FindDeviceSocket(const char* name, SocketPath& path) {
     if (!DeviceSocketPath(name, path)) return Place::kAbsent;
     SocketPath directory;
-    if (FallbackDirectory(path, directory)) {
-        const Place place = CheckPrivateDirectory(directory, getuid());
-        if (place != Place::kSafe) return place;
-    }
+    // The runtime directory is the user's own and nobody else can put anything in it; what
+    // serves there is checked after connecting, like any driver. Only the shared /tmp is looked
+    // at first. A missing socket shows as the connect's ENOENT then.
+    if (!FallbackDirectory(path, directory)) return Place::kSafe;
+    const Place place = CheckPrivateDirectory(directory, ProcessUid());
+    if (place != Place::kSafe) return place;
     struct stat st;
     if (lstat(path, &st) != 0) {
         return errno == ENOENT || errno == ENOTDIR ? Place::kAbsent : Place::kUnsafe;
@@ -113,13 +115,19 @@ Place PrepareDeviceSocket(const char* name, SocketPath& path) {
     if (!FallbackDirectory(path, directory)) return Place::kSafe;
     if (mkdir(directory, 0700) != 0 && errno != EEXIST) return Place::kUnsafe;
     errno = 0;  // from here on a refusal is the check's, not a failed call's
-    return CheckPrivateDirectory(directory, getuid()) == Place::kSafe ? Place::kSafe
-                                                                      : Place::kUnsafe;
+    return CheckPrivateDirectory(directory, ProcessUid()) == Place::kSafe ? Place::kSafe
+                                                                          : Place::kUnsafe;
 }
 
 void RemoveDeviceSocketDirectory(const char* name) {
     SocketPath path, directory;
     if (DeviceSocketPath(name, path) && FallbackDirectory(path, directory)) rmdir(directory);
+}
+
+uid_t ProcessUid() {
+    // The monitors never change their user, so one getuid serves every open.
+    static const uid_t uid = getuid();
+    return uid;
 }
 
 bool PeerUidAllowed(uid_t peer, uid_t own) {

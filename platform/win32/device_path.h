@@ -43,7 +43,8 @@ Place CheckPrivateDirectory(const char* directory, uid_t uid);
 
 // Where a client of this process finds the socket of device `name`: kSafe with `path` set,
 // kAbsent when there is no driver (or no usable path), kUnsafe when the fallback directory
-// fails its check or the socket itself is a symlink, which is never followed.
+// fails its check or the socket in it is a symlink, which is never followed. In the runtime
+// directory the socket is not looked at: kSafe, and the connect tells whether a driver is there.
 Place FindDeviceSocket(const char* name, SocketPath& path);
 
 // The same for the driver of device `name`, which first makes the fallback directory with mode
@@ -54,6 +55,9 @@ Place PrepareDeviceSocket(const char* name, SocketPath& path);
 // Removes the fallback directory of device `name` once the driver has removed its socket;
 // a directory that still holds anything, or a runtime directory, stays.
 void RemoveDeviceSocketDirectory(const char* name);
+
+// The real user id of this process, asked of the system once.
+uid_t ProcessUid();
 
 // Whether we talk to a driver whose process runs as `peer`. Only root and our own user may
 // serve our devices: anyone else could have put a socket in a shared /tmp to feed us answers.

@@ -35,6 +35,7 @@ HandleRecord* AcquireHandleRecord(HandleKind kind, const char* name) {
         record.kind = kind;
         record.fd = -1;
         record.broken = false;
+        record.asked = false;
         std::strncpy(record.deviceName, name, sizeof(record.deviceName) - 1);
         record.deviceName[sizeof(record.deviceName) - 1] = '\0';
         return &record;

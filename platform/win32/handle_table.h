@@ -24,6 +24,7 @@ struct HandleRecord {
     HandleKind kind = HandleKind::kFree;
     int fd = -1;          // the connection of a kSocket handle
     bool broken = false;  // the connection lost step with the driver; no further requests
+    bool asked = false;   // a request went out on the connection
     DeviceName deviceName = {};
     uint8_t answer[wire::kMaxLength] = {};
 };

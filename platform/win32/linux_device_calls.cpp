@@ -54,7 +54,8 @@ Answer AskSocketDevice(HandleRecord& record, DWORD controlCode, const uint8_t* i
                        DWORD inputLength, DWORD outputLength) {
     if (record.broken) return {ERROR_DEVICE_NOT_CONNECTED, 0};
     platform::device::SocketOutcome outcome = platform::device::ExchangeOnSocket(
-        record.fd, {controlCode, input, inputLength, outputLength}, record.answer);
+        record.fd, {controlCode, input, inputLength, outputLength, !record.asked}, record.answer);
+    record.asked = true;
     if (outcome.connectionLost) record.broken = true;
     return {outcome.error, outcome.count};
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/socket_transport.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -92,21 +93,56 @@ DWORD SendRequest(int fd, const uint8_t (&header)[wire::kHeaderSize], const uint
     return ERROR_SUCCESS;
 }
 
-DWORD ReceiveExactly(int fd, uint8_t* to, size_t length, Deadline deadline) {
+// Takes the reply to the request just sent: its header into `header` and its answer into
+// `answer`, which has room for `outputLength` bytes. The wait comes first, since a reply is
+// never there the moment its request has gone out; then one receive usually takes the whole
+// reply, header and answer at once.
+struct Received {
+    DWORD error = ERROR_SUCCESS;
+    // More bytes came than the reply holds: whatever follows is out of step with the requests.
+    bool surplus = false;
+};
+
+Received ReceiveReply(int fd, uint8_t (&header)[wire::kReplyHeaderSize], uint8_t* answer,
+                      uint32_t outputLength, Deadline deadline) {
+    constexpr size_t kHeaderSize = wire::kReplyHeaderSize;
     size_t received = 0;
-    while (received < length) {
-        ssize_t got = recv(fd, to + received, length - received, MSG_DONTWAIT);
-        if (got > 0) {
-            received += static_cast<size_t>(got);
-            continue;
-        }
-        if (got == 0) return ERROR_DEVICE_NOT_CONNECTED;
-        if (errno == EINTR) continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return ERROR_DEVICE_NOT_CONNECTED;
+    size_t wanted = kHeaderSize;  // the header, then the header and the answer it announces
+    for (;;) {
         Wait wait = WaitFor(fd, POLLIN, deadline);
-        if (wait != Wait::kReady) return WaitError(wait);
+        if (wait != Wait::kReady) return {WaitError(wait)};
+        // Never more than header and output length: nothing beyond the answer area is written.
+        iovec parts[2];
+        size_t count = 0;
+        if (received < kHeaderSize) {
+            parts[count++] = {header + received, kHeaderSize - received};
+            if (outputLength > 0) parts[count++] = {answer, outputLength};
+        } else {
+            parts[count++] = {answer + (received - kHeaderSize),
+                              outputLength - (received - kHeaderSize)};
+        }
+        msghdr message{};
+        message.msg_iov = parts;
+        message.msg_iovlen = count;
+        ssize_t got = recvmsg(fd, &message, MSG_DONTWAIT);
+        if (got == 0) return {ERROR_DEVICE_NOT_CONNECTED};
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            return {ERROR_DEVICE_NOT_CONNECTED};
+        }
+        const bool hadHeader = received >= kHeaderSize;
+        received += static_cast<size_t>(got);
+        if (!hadHeader && received >= kHeaderSize) {
+            wire::ReplyHeader reply;
+            wire::DecodeReplyHeader(header, &reply);
+            // A malformed header: the caller judges it; how much follows it means nothing.
+            if (!wire::ReplyFits(reply, outputLength)) return {};
+            wanted = kHeaderSize + (reply.status == 0 ? reply.count : 0);
+        }
+        // A header that fits announces at most outputLength bytes, so while more is wanted the
+        // answer area still has room: recvmsg is never asked for nothing.
+        if (received >= wanted) return {ERROR_SUCCESS, received > wanted};
     }
-    return ERROR_SUCCESS;
 }
 
 // Between requests a driver has nothing to say. Anything readable now is either its hang-up or
@@ -180,27 +216,31 @@ DWORD ConnectDevice(const char* name, int* fd) {
             return ERROR_ACCESS_DENIED;
     }
 
-    ScopedFd connection(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    // Non-blocking, so that the usual connect, to a driver with room in its backlog, is one call
+    // and needs no time limit set first. Requests never block on the socket either way.
+    ScopedFd connection(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (connection.get() < 0) return ERROR_NOT_ENOUGH_MEMORY;
-
-    // A Unix-socket connect waits while the driver's backlog is full; the send timeout, set to
-    // what is left of the deadline before each try, bounds that wait. Requests themselves never
-    // block on the socket, so it does no harm later.
-    int connected;
-    do {
-        const int leftMs = RemainingMs(deadline);
-        if (leftMs == 0) return ERROR_SEM_TIMEOUT;
-        timeval limit{leftMs / 1000, static_cast<suseconds_t>(leftMs % 1000) * 1000};
-        setsockopt(connection.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
-        connected =
-            connect(connection.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    } while (connected < 0 && errno == EINTR);
+    const sockaddr* to = reinterpret_cast<const sockaddr*>(&address);
+    int connected = connect(connection.get(), to, sizeof(address));
+    if (connected < 0 && errno == EAGAIN) {
+        // The driver's backlog is full. A blocking Unix-socket connect waits for room there; the
+        // send timeout, set to what is left of the deadline before each try, bounds that wait.
+        int blocking = 0;
+        if (ioctl(connection.get(), FIONBIO, &blocking) != 0) return ERROR_NOT_ENOUGH_MEMORY;
+        do {
+            const int leftMs = RemainingMs(deadline);
+            if (leftMs == 0) return ERROR_SEM_TIMEOUT;
+            timeval limit{leftMs / 1000, static_cast<suseconds_t>(leftMs % 1000) * 1000};
+            setsockopt(connection.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+            connected = connect(connection.get(), to, sizeof(address));
+        } while (connected < 0 && errno == EINTR);
+    }
     if (connected < 0 && errno != EISCONN) return ConnectError(errno);
 
     ucred peer{};
     socklen_t peerLength = sizeof(peer);
     if (getsockopt(connection.get(), SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) != 0 ||
-        !PeerUidAllowed(peer.uid, getuid())) {
+        !PeerUidAllowed(peer.uid, ProcessUid())) {
         return ERROR_ACCESS_DENIED;
     }
     *fd = connection.release();
@@ -214,7 +254,11 @@ SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* an
         outcome.connectionLost = true;
         return outcome;
     };
-    if (!ConnectionIdle(fd)) return lost(ERROR_DEVICE_NOT_CONNECTED);
+    // A connection that has carried no request yet has nothing before its first reply to be out
+    // of step with: whatever the driver sends first is that reply.
+    if (!request.freshConnection && !ConnectionIdle(fd)) {
+        return lost(ERROR_DEVICE_NOT_CONNECTED);
+    }
 
     Deadline deadline = DeadlineFromNow(ReplyTimeoutMs());
     uint8_t header[wire::kHeaderSize];
@@ -224,18 +268,18 @@ SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* an
     if (error != ERROR_SUCCESS) return lost(error);
 
     uint8_t replyBytes[wire::kReplyHeaderSize];
-    error = ReceiveExactly(fd, replyBytes, sizeof(replyBytes), deadline);
-    if (error != ERROR_SUCCESS) return lost(error);
+    const Received received = ReceiveReply(fd, replyBytes, answer, request.outputLength, deadline);
+    if (received.error != ERROR_SUCCESS) return lost(received.error);
     wire::ReplyHeader reply;
     wire::DecodeReplyHeader(replyBytes, &reply);
     // The answer bytes of a malformed reply are not read, so the stream is out of step for good.
     if (!wire::ReplyFits(reply, request.outputLength)) return lost(ERROR_INVALID_DATA);
+    // The reply itself is whole and stands; bytes after it spoil only the requests to come.
+    outcome.connectionLost = received.surplus;
     if (reply.status != 0) {
         outcome.error = reply.status;
         return outcome;
     }
-    error = ReceiveExactly(fd, answer, reply.count, deadline);
-    if (error != ERROR_SUCCESS) return lost(error);
     outcome.count = reply.count;
     return outcome;
 }

@@ -24,6 +24,9 @@ struct SocketRequest {
     const uint8_t* input = nullptr;
     uint32_t inputLength = 0;   // at most wire::kMaxLength
     uint32_t outputLength = 0;  // at most wire::kMaxLength
+    // No request went out on this connection before: the check that the driver has nothing
+    // unasked to say is left out, since nothing could have come before the first reply.
+    bool freshConnection = false;
 };
 
 struct SocketOutcome {
@@ -36,7 +39,8 @@ struct SocketOutcome {
 
 // Sends `request` on connection `fd` and takes its reply. The answer goes to `answer`, which has
 // room for request.outputLength bytes; the input is completely sent before anything is written
-// there, so the two may overlap.
+// there, so the two may overlap. The reply is taken in as few receives as it arrives in, so any
+// of the answer area's bytes may change, also beyond the count and when the request fails.
 SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* answer);
 
 }  // namespace device

@@ -51,7 +51,7 @@ class SocketDeviceTest : public ::testing::Test {
     test_support::ScriptedSocketDriver driver{"qd4682", &handler};
 };
 
-enum class Setup { kNone, kHandlerStatus, kHandlerOverclaims, kFault };
+enum class Setup { kNone, kHandlerStatus, kHandlerOverclaims, kFault, kHandlerStatusAndTrailing };
 
 struct ReplyCase {
     const char* name;
@@ -73,6 +73,11 @@ const ReplyCase kReplyCases[] = {
     {"handler claims too much", Setup::kHandlerOverclaims, DriverFault::kStall, ERROR_INVALID_DATA,
      false},
     {"no reply in time", Setup::kFault, DriverFault::kStall, ERROR_SEM_TIMEOUT, false},
+    {"reply in pieces", Setup::kFault, DriverFault::kReplyInPieces, 0, true},
+    // The reply is whole and stands; what came after it would be taken for the next reply.
+    {"bytes after the reply", Setup::kFault, DriverFault::kTrailingBytes, 0, false},
+    {"bytes after a refusal", Setup::kHandlerStatusAndTrailing, DriverFault::kTrailingBytes, 0x1F,
+     false},
 };
 
 TEST_F(SocketDeviceTest, RepliesAndFaults) {
@@ -82,9 +87,13 @@ TEST_F(SocketDeviceTest, RepliesAndFaults) {
         handler = CannedHandler();
         handler.answer = answer;
         handler.scribbleWholeOutput = true;
-        if (c.setup == Setup::kHandlerStatus) handler.status = 0x1F;
+        if (c.setup == Setup::kHandlerStatus || c.setup == Setup::kHandlerStatusAndTrailing) {
+            handler.status = 0x1F;
+        }
         if (c.setup == Setup::kHandlerOverclaims) handler.claimedLength = 17;
-        if (c.setup == Setup::kFault) driver.InjectFault(c.fault);
+        if (c.setup == Setup::kFault || c.setup == Setup::kHandlerStatusAndTrailing) {
+            driver.InjectFault(c.fault);
+        }
 
         HANDLE device = OpenDevice(kPath);
         ASSERT_NE(device, INVALID_HANDLE_VALUE);

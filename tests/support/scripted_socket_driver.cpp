@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -231,6 +232,17 @@ class ScriptedSocketDriver::Server {
                 output.push_back(0xA5);
                 return Send(connection, ReplyBytes(0, output.data(), count));
             }
+            case DriverFault::kTrailingBytes:
+                ++answered;
+                reply.insert(reply.end(), {0xEE, 0xEE, 0xEE});
+                return Send(connection, reply);
+            case DriverFault::kReplyInPieces:
+                ++answered;
+                for (uint8_t byte : reply) {
+                    if (!Send(connection, {byte})) return false;
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                }
+                return true;
             default:
                 return false;
         }

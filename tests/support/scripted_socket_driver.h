@@ -25,6 +25,8 @@ enum class DriverFault {
     kShortReply,        // send the handler's reply without its last byte, then hang up
     kCountAboveOutput,  // announce and send one answer byte more than the output length
     kErrorStatus,       // reply with a nonzero status (InjectFault's `status`) and no answer
+    kTrailingBytes,     // send the whole reply and, in the same write, bytes nobody asked for
+    kReplyInPieces,     // send the whole reply a byte at a time, pausing between them
 };
 
 class ScriptedSocketDriver {
