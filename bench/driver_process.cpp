@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 extern char** environ;
 

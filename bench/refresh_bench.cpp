@@ -14,7 +14,7 @@
 #include "bench/replay_station.h"
 #include "platform/vtwin/headless_display.h"
 #include "platform/vtwin/vtwin.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "ringeye/monitor_state.h"
 #include "ringeye/ringeye_main.h"
 #include "simulator/station_driver.h"

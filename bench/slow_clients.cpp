@@ -22,8 +22,8 @@
 
 #include "bench/driver_process.h"
 #include "bench/percentile.h"
-#include "platform/win32/device_path.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 #include "tests/support/temp_runtime_dir.h"
 

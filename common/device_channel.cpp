@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/win32/device_calls.h"
+#include "platform/win32_on_linux/device_calls.h"
 
 char DevicePath[kDevicePathSize];
 int32_t DeviceInstance = 0;

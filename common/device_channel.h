@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 constexpr DWORD IOCTL_SMT_GET = 0xA0286044;       // device 0xA028, function 0x811, read
 constexpr DWORD IOCTL_DRIVER_STATS = 0xA0286004;  // device 0xA028, function 0x801, read

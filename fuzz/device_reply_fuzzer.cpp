@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/device_path.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 
 namespace {

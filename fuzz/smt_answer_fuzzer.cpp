@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "common/device_channel.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "smtmib/attribute_groups.h"
 #include "smtmib/smt_retrieval.h"
 

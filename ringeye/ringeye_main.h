@@ -1,7 +1,7 @@
 // The station monitor's program entry, shared by the Linux main, the Windows entry and tests.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 // Runs the monitor until Esc or "0"; the command line is ignored. Returns 1, the exit status.
 int RingeyeMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR commandLine, int cmdShow);

@@ -11,7 +11,7 @@
 
 #include "monitors_version.h"
 #include "platform/clock.h"
-#include "platform/win32/device_path.h"
+#include "platform/wire/device_path.h"
 #include "simulator/noise.h"
 #include "simulator/refusal_codes.h"
 #include "simulator/socket_server.h"

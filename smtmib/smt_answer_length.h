@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 // The bytes from the start of the request buffer (whose header words come back first) up to the end
 // of the last record that the records of `buffer` declare within the answer area: the walk stops at

@@ -2,7 +2,7 @@
 // and tests.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 // Runs the monitor until Esc or "0"; the command line is ignored. Returns 0, the exit status.
 int TallyerMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR commandLine, int cmdShow);

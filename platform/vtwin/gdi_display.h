@@ -20,7 +20,7 @@
 
 #include "platform/vtwin/display.h"
 #include "platform/vtwin/gdi_rows_file.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace vtwin {
 

@@ -1,7 +1,7 @@
 #include "platform/vtwin/gdi_keys.h"
 
 #include "platform/vtwin/key_translation.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace vtwin {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/vtwin/display.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace vtwin {
 

@@ -28,7 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 // Bits of the WindowOptions byte at offset 14 of the window record. The programs set them
 // directly on their main window.

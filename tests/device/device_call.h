@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 constexpr uint8_t kUntouched = 0x5A;  // fills output buffers before a call
 constexpr DWORD kControlCode = 0xA0286044;

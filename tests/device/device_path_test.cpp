@@ -1,12 +1,12 @@
 // Which paths name a device, where its socket lives and whom we accept as its driver.
-#include "platform/win32/device_path.h"
+#include "platform/wire/device_path.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/win32.h"
 #include "tests/device/device_call.h"
 #include "tests/support/temp_runtime_dir.h"
 

@@ -1,13 +1,13 @@
 // A device served inside the process must answer exactly as the same driver over the socket.
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 
 #include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/handle_table.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/handle_table.h"
+#include "platform/win32_on_linux/win32.h"
 #include "tests/device/canned_handler.h"
 #include "tests/device/device_call.h"
 #include "tests/support/test_support.h"

@@ -20,8 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/win32.h"
 #include "tests/device/canned_handler.h"
 #include "tests/device/device_call.h"
 #include "tests/support/test_support.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 #include "tests/device/device_call.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "tests/harness/monitor_harness.h"
 
 #include "platform/vtwin/vtwin.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "ringeye/ringeye_main.h"
 
 namespace {

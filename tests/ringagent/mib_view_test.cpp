@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "ringagent/mib_view.h"
 #include "ringagent/station_cache.h"
 #include "tests/harness/fake_station.h"

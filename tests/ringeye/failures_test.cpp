@@ -1,7 +1,7 @@
 // What the station monitor shows when the driver is missing or refuses, and how it recovers.
 #include <gtest/gtest.h>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
 #include "tests/harness/screen_text.h"
 #include "tests/support/test_support.h"

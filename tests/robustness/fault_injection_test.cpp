@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "tests/robustness/allocation_counter.h"
 #include "tests/robustness/faulty_run.h"
 #include "tests/support/open_fds.h"

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "common/device_channel.h"
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/socket_transport.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/socket_transport.h"
 #include "smtmib/smt_retrieval.h"
 
 namespace {

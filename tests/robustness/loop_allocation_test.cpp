@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/socket_transport.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/socket_transport.h"
 #include "simulator/station_driver.h"
 #include "tests/harness/monitor_harness.h"
 #include "tests/robustness/allocation_counter.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
 #include "tests/support/slow_handler.h"
 

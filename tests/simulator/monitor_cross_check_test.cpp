@@ -6,7 +6,7 @@
 #include <cmath>
 #include <functional>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "ringeye/layout.h"
 #include "ringeye/monitor_state.h"
 #include "simulator/station_driver.h"

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "common/device_channel.h"
-#include "platform/win32/device_path.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 #include "smtmib/fetch_list.h"
 #include "smtmib/smt_retrieval.h"

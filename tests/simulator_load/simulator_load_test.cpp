@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "tests/simulator/sim_process.h"
 #include "tests/simulator_load/load_clients.h"
 

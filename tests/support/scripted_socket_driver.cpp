@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/device_path.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 
 namespace test_support {

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/win32.h"
 #include "platform/wire/device_handler.h"
 
 namespace {

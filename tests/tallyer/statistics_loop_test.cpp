@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 #include "tests/harness/monitor_harness.h"
 
 namespace {

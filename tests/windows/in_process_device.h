@@ -1,9 +1,9 @@
 // Serves the monitors' device inside a Windows test program. The system's CreateFileA knows
-// nothing of a test, so this installs a device-call table (platform/win32/device_calls.h) whose
-// calls reach a handler in the process instead: the test device layer of the Windows tests.
+// nothing of a test, so this installs a device-call table (platform/win32_on_linux/device_calls.h)
+// whose calls reach a handler in the process instead: the test device layer of the Windows tests.
 #pragma once
 
-#include "platform/win32/device_calls.h"
+#include "platform/win32_on_linux/device_calls.h"
 #include "platform/wire/device_handler.h"
 
 class InProcessDevice {

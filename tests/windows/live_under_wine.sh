@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The monitors of one Windows build end to end with live data, inside the virtual X display of
 # scripts/test-windows and its Wine prefix: qd4682sim serves a simulated station on the platform
-# socket, the Wine test driver (platform/winedriver) makes \\.\qd4682 reach it, and ringeye.exe
+# socket, the Wine test driver (tests/windows/wine_driver) makes \\.\qd4682 reach it, and ringeye.exe
 # and Tallyer.exe are driven as an operator would. Their shown rows (VTWIN_ROWS_FILE) must hold
 # the simulated healthy station's reference values on every screen and both pages; a dialog, a
 # refused device instance, Esc and 0 with their exit statuses, and both programs with the driver
@@ -37,7 +37,7 @@ for _ in $(seq 100); do
 done
 [ -S "$XDG_RUNTIME_DIR/qd4682" ] || { echo "FAIL: qd4682sim did not start" >&2; exit 1; }
 # The driver's host inherits XDG_RUNTIME_DIR from here, so it finds this simulator's socket.
-"$root/platform/winedriver/start.sh" "$driver_dir"
+"$root/tests/windows/wine_driver/start.sh" "$driver_dir"
 
 ringeye_title="ringeye SMT 7.3"
 tallyer_title="4682 Tallyer"

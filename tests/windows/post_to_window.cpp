@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace {
 

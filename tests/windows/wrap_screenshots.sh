@@ -49,7 +49,7 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -S "$XDG_RUNTIME_DIR/qd4682" ] || { echo "FAIL: qd4682sim did not start" >&2; exit 1; }
-"$root/platform/winedriver/start.sh" "$driver_dir" >/dev/null
+"$root/tests/windows/wine_driver/start.sh" "$driver_dir" >/dev/null
 
 title="ringeye SMT 7.3"
 rows=$work/ringeye.rows

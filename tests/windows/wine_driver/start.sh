@@ -2,7 +2,7 @@
 # Installs the Wine test driver (built by build.sh) into the Wine prefix $WINEPREFIX (made if
 # need be) and starts it, so that \\.\qd4682 inside that prefix reaches the driver on the
 # platform socket. For Wine only; nothing of it belongs in the Windows package.
-#   platform/winedriver/start.sh [DRIVER_DIR]     (default build-winedriver/)
+#   tests/windows/wine_driver/start.sh [DRIVER_DIR]     (default build-winedriver/)
 # Wine stops its drivers with its last ordinary process, so this leaves one running
 # (keep_alive.exe) whose process id it prints; `wineserver -k` ends it with the driver.
 # Wine reads a service's key only when its service manager starts: the script stops this
@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 driver_dir=$(cd "${1:-$root/build-winedriver}" && pwd)
 if [ ! -f "$driver_dir/qd4682.sys.so" ] || [ ! -f "$driver_dir/keep_alive.exe" ]; then
-    echo "no driver in $driver_dir: run platform/winedriver/build.sh" >&2
+    echo "no driver in $driver_dir: run tests/windows/wine_driver/build.sh" >&2
     exit 1
 fi
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine}

@@ -1,8 +1,8 @@
-#include "platform/winedriver/forward.h"
+#include "tests/windows/wine_driver/forward.h"
 
 #include <unistd.h>
 
-#include "platform/win32/socket_transport.h"
+#include "platform/win32_on_linux/socket_transport.h"
 #include "platform/wire/device_wire.h"
 
 uint32_t forward_connect(const char* name, int* fd) {

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "platform/clock.h"
-#include "platform/win32/device_path.h"
-#include "platform/win32/handle_table.h"
-#include "platform/win32/in_process_device.h"
-#include "platform/win32/in_process_registry.h"
-#include "platform/win32/socket_transport.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/handle_table.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/win32_on_linux/in_process_registry.h"
+#include "platform/win32_on_linux/socket_transport.h"
+#include "platform/win32_on_linux/win32.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 
 namespace {

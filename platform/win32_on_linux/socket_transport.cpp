@@ -1,4 +1,4 @@
-#include "platform/win32/socket_transport.h"
+#include "platform/win32_on_linux/socket_transport.h"
 
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -12,8 +12,8 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/win32/device_path.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 
 namespace platform {

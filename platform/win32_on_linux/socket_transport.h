@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace platform {
 namespace device {

@@ -1,12 +1,12 @@
-#include "platform/win32/in_process_registry.h"
+#include "platform/win32_on_linux/in_process_registry.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
-#include "platform/win32/device_path.h"
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
+#include "platform/wire/device_path.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 // CreateFileA knows nothing of the test, so this table is the one seam both platforms share.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
 
 namespace platform {
 

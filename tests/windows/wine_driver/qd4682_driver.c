@@ -20,7 +20,7 @@
 #include "ddk/wdm.h"
 /* clang-format on */
 
-#include "platform/winedriver/forward.h"
+#include "tests/windows/wine_driver/forward.h"
 
 static const char kDeviceName[] = "qd4682";
 #define METHOD_MASK 3 /* the transfer type in a control code's two lowest bits */

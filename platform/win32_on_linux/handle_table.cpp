@@ -1,9 +1,9 @@
-#include "platform/win32/handle_table.h"
+#include "platform/win32_on_linux/handle_table.h"
 
 #include <cstring>
 #include <mutex>
 
-#include "platform/win32/in_process_device.h"
+#include "platform/win32_on_linux/in_process_device.h"
 
 namespace platform {
 namespace device {

@@ -1,4 +1,4 @@
-#include "platform/win32/device_path.h"
+#include "platform/wire/device_path.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

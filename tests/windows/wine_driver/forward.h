@@ -1,5 +1,5 @@
 /* The Linux half of the Wine test driver: the device calls' own socket client
- * (platform/win32/socket_transport) behind three plain C functions, so that the driver's
+ * (platform/win32_on_linux/socket_transport) behind three plain C functions, so that the driver's
  * Windows half (qd4682_driver.c, built against Wine's kernel headers, which are C only) and
  * the project's Linux headers never meet in one file. */
 #pragma once

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win32/device_path.h"
-#include "platform/win32/win32.h"
+#include "platform/win32_on_linux/win32.h"
+#include "platform/wire/device_path.h"
 #include "platform/wire/device_wire.h"
 
 namespace platform {

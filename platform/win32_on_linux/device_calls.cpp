@@ -1,4 +1,4 @@
-#include "platform/win32/device_calls.h"
+#include "platform/win32_on_linux/device_calls.h"
 
 namespace platform {
 namespace {
