@@ -80,4 +80,5 @@ zgrep -q "$user_home/.local/share/systemd/user/qd4682sim.service" \
 scratch_root_wait test -S "$user_runtime/qd4682" || fail "the user's driver does not serve"
 [ "$(stat -c %u "$user_runtime/qd4682")" -eq "$user" ] || fail "the user's socket is not the user's"
 [ -S /run/qd4682/qd4682 ] || fail "the host's device is not served"
+rm -rf "$copy"  # a Release tree nobody uses again
 echo "README set-up: passed"
