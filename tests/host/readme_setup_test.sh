@@ -45,9 +45,9 @@ done
 copy=$scratch/source
 rm -rf "$copy"
 mkdir -p "$copy"
-git -C "$source_dir" ls-files -z | (cd "$source_dir" && xargs -0 cp --parents -t "$copy")
+git -c safe.directory="*" -C "$source_dir" ls-files -z | (cd "$source_dir" && xargs -0 cp --parents -t "$copy")
 # Files of this change that are not committed yet come along too.
-git -C "$source_dir" ls-files -z --others --exclude-standard |
+git -c safe.directory="*" -C "$source_dir" ls-files -z --others --exclude-standard |
     (cd "$source_dir" && xargs -0 -r cp --parents -t "$copy")
 chown -R "$user:$user" "$scratch"
 
