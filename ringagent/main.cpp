@@ -1,5 +1,6 @@
 // ringagent: the adapters' FDDI SMT MIB over SNMP, as an AgentX subagent of the host's agent.
 #include <CLI/CLI.hpp>
+#include <string>
 
 #include "monitors_version.h"
 #include "ringagent/snmp_agent.h"
@@ -27,6 +28,19 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     app.add_flag("-f", options.foreground,
                  "stay in the foreground and log to stderr (else syslog)");
-    CLI11_PARSE(app, argc, argv);
+    app.footer(
+        "The driver: the user's own ($XDG_RUNTIME_DIR/qd4682, or /tmp/qd4682-UID/qd4682)\n"
+        "when one serves there, otherwise the host's device, /run/qd4682/qd4682.\n"
+        "Exit status: 0 after SIGTERM, SIGINT or SIGHUP; 1 when the master agent refuses\n"
+        "the subtree (another agent serves it, or the master denies it) or the agent\n"
+        "cannot start; 2 for a wrong option. See ringagent(8).");
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("ringagent: ") + e.what() + "\nRun with --help for more information.\n";
+    });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
     return RunAgent(options);
 }

@@ -16,14 +16,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/clock.h"
 #include "ringagent/mib_view.h"
 #include "ringagent/station_cache.h"
 
+// The library's own handler of (un)registrations for an AgentX session; exported by
+// libnetsnmpagent, but its header is not installed. ringagent wraps it to learn whether the
+// master took the subtree, which the library only logs.
+extern "C" int agentx_registration_callback(int majorID, int minorID, void* serverarg,
+                                            void* clientarg);
+
 namespace {
 
 constexpr char kAgentName[] = "ringagent";
+constexpr char kDefaultMasterAddress[] = "/var/agentx/master";  // net-snmp's
 
 StationCache* Cache = nullptr;
 
@@ -188,9 +196,119 @@ int RedialSeconds() {
     return PingSeconds < kRedialSeconds ? PingSeconds : kRedialSeconds;
 }
 
-int OnMasterSessionOpened(int, int, void*, void*) {
-    SetAgentXInterval(PingSeconds);
+// What the agent knows of its master, for a log that says what is true: one line when the
+// subtree is served, one when the master is lost, one when it is back; a failed registration
+// ends the agent.
+std::string MasterAddress;
+bool Serving = false;  // the master took the subtree on the current session
+bool EverServed = false;
+bool SessionOpened = false;  // a session opened since the loop last looked
+bool RegistrationFailed = false;
+bool CapturingRefusal = false;  // inside a registration: the library logs the master's answer
+long RefusalStatus = 0;
+
+// The AgentX errors (RFC 2741, 7.2.4) a master may answer a registration with.
+const char* RefusalText(long status) {
+    switch (status) {
+        case 263:
+            return "duplicateRegistration: another agent already serves the subtree";
+        case 267:
+            return "requestDenied: the master agent does not allow it";
+        case 262:
+            return "unsupportedContext";
+        case 266:
+            return "parseError";
+        case 268:
+            return "processingError";
+        case 257:
+            return "notOpen: the master closed the session";
+        default:
+            return "the master agent refused it";
+    }
+}
+
+// net-snmp reports a refused registration only as a log line; while ours is under way the line
+// is read for the master's status.
+int OnLogMessage(int, int, void* serverarg, void*) {
+    const auto* message = static_cast<const snmp_log_message*>(serverarg);
+    long status = 0;
+    if (CapturingRefusal && message != nullptr && message->msg != nullptr &&
+        std::sscanf(message->msg, "registering pdu failed: %ld", &status) == 1) {
+        RefusalStatus = status;
+    }
     return SNMPERR_SUCCESS;
+}
+
+// The library's callbacks of the open session carry a pointer it keeps in session->myvoid and
+// frees when the session ends; the checked registration runs only for that session.
+void* SessionArg = nullptr;
+bool ShuttingDown = false;
+
+int CheckedRegistration(int major, int minor, void* serverarg, void* clientarg) {
+    if (clientarg == nullptr || clientarg != SessionArg) return 0;  // a session that has ended
+    CapturingRefusal = true;
+    RefusalStatus = 0;
+    const int accepted = agentx_registration_callback(major, minor, serverarg, clientarg);
+    CapturingRefusal = false;
+    if (accepted != 1) {
+        RegistrationFailed = true;
+        StopRequested = 1;
+        if (RefusalStatus != 0) {
+            snmp_log(LOG_ERR,
+                     "cannot register fddimib (1.3.6.1.2.1.10.15.73) with the master agent at "
+                     "%s: %s (%ld); not serving\n",
+                     MasterAddress.c_str(), RefusalText(RefusalStatus), RefusalStatus);
+        } else {
+            snmp_log(LOG_ERR,
+                     "cannot register fddimib (1.3.6.1.2.1.10.15.73) with the master agent at "
+                     "%s: it did not answer; not serving\n",
+                     MasterAddress.c_str());
+        }
+    }
+    return accepted;
+}
+
+// Called while the library walks its callback lists, so it changes none of them: the checked
+// registration of the ended session is dropped when the next one opens.
+int OnMasterSessionStopped(int, int, void*, void*) {
+    SessionArg = nullptr;
+    if (Serving && !ShuttingDown) {
+        snmp_log(LOG_WARNING,
+                 "lost the master agent at %s: no rows served until it is back (dialled every "
+                 "%d s)\n",
+                 MasterAddress.c_str(), RedialSeconds());
+    }
+    Serving = false;
+    return SNMPERR_SUCCESS;
+}
+
+// The checked registration takes the place of the library's own for the new session.
+void TakeOverRegistration(netsnmp_session* session) {
+    snmp_unregister_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_REGISTER_OID,
+                             CheckedRegistration, nullptr, 0);
+    if (session == nullptr || session->myvoid == nullptr) return;
+    SessionArg = session->myvoid;
+    snmp_unregister_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_REGISTER_OID,
+                             agentx_registration_callback, SessionArg, 1);
+    snmp_register_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_REGISTER_OID,
+                           CheckedRegistration, SessionArg);
+}
+
+int OnMasterSessionOpened(int, int, void* serverarg, void*) {
+    SetAgentXInterval(PingSeconds);
+    TakeOverRegistration(static_cast<netsnmp_session*>(serverarg));
+    SessionOpened = true;
+    return SNMPERR_SUCCESS;
+}
+
+// After each turn of the loop: a session that opened and kept its registration serves now.
+void ReportMasterState() {
+    if (!SessionOpened || RegistrationFailed) return;
+    SessionOpened = false;
+    Serving = true;
+    snmp_log(LOG_INFO, "%s fddimib (1.3.6.1.2.1.10.15.73) through the master agent at %s\n",
+             EverServed ? "master agent back: serving" : "serving", MasterAddress.c_str());
+    EverServed = true;
 }
 
 }  // namespace
@@ -214,6 +332,11 @@ int RunAgent(const AgentOptions& options) {
         netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET,
                               options.masterAddress.c_str());
     }
+    MasterAddress = options.masterAddress.empty() ? kDefaultMasterAddress : options.masterAddress;
+    // A master that is not there is said once (below), not at every redial.
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_NO_CONNECTION_WARNINGS, 1);
+    snmp_enable_calllog();
+    snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, OnLogMessage, nullptr);
 
     GraceMs = options.graceMs >= 0 ? static_cast<uint64_t>(options.graceMs) : 3 * options.cacheMs;
     StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation, GraceMs);
@@ -229,18 +352,28 @@ int RunAgent(const AgentOptions& options) {
     SetAgentXInterval(RedialSeconds());
     snmp_register_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_INDEX_START,
                            OnMasterSessionOpened, nullptr);
+    snmp_register_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_INDEX_STOP,
+                           OnMasterSessionStopped, nullptr);
     init_snmp(kAgentName);
     if (!InstallSignalHandlers()) {
         snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
         return 1;
     }
-    snmp_log(LOG_INFO, "serving fddimib (1.3.6.1.2.1.10.15.73) through AgentX\n");
+    if (!SessionOpened && !RegistrationFailed) {
+        snmp_log(LOG_WARNING, "no master agent at %s yet: dialling it every %d s\n",
+                 MasterAddress.c_str(), RedialSeconds());
+    }
+    ReportMasterState();
     while (!StopRequested) {
         SetAgentXInterval(RedialSeconds());
         agent_check_and_process(1);
+        ReportMasterState();
     }
-    snmp_log(LOG_INFO, "stopping\n");
+    // A refused registration ends the agent with an error, so that its service manager says
+    // so and tries again later.
+    if (!RegistrationFailed) snmp_log(LOG_INFO, "stopping\n");
+    ShuttingDown = true;
     snmp_shutdown(kAgentName);
     Cache = nullptr;
-    return 0;
+    return RegistrationFailed ? 1 : 0;
 }

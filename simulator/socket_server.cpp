@@ -85,14 +85,14 @@ SocketServer::~SocketServer() {
     if (wakeWrite_ >= 0) close(wakeWrite_);
 }
 
-StartResult SocketServer::Start(const std::string& path, std::string* message) {
+StartResult SocketServer::Start(const std::string& path, std::string* message, mode_t mode) {
     sockaddr_un address;
     if (!FillAddress(path, &address)) {
         *message = "socket path too long: " + path;
         return StartResult::kFailed;
     }
     if (wakeRead_ < 0) {
-        *message = "cannot make a pipe: " + std::string(std::strerror(errno));
+        *message = "cannot serve " + path + ": no pipe: " + std::strerror(errno);
         return StartResult::kFailed;
     }
     std::string error;
@@ -120,10 +120,11 @@ StartResult SocketServer::Start(const std::string& path, std::string* message) {
     }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        *message = "cannot make a socket: " + std::string(std::strerror(errno));
+        *message = "cannot serve " + path + ": no socket: " + std::strerror(errno);
         return StartResult::kFailed;
     }
-    // The socket file is born with mode 0600, so nobody else can connect even for a moment.
+    // The socket file is born with mode 0600, so nobody else can connect even for a moment; the
+    // host's device opens up to `mode` after that.
     const mode_t oldMask = umask(0177);
     const int rc = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int bindError = errno;
@@ -138,7 +139,7 @@ StartResult SocketServer::Start(const std::string& path, std::string* message) {
         return StartResult::kFailed;
     }
     struct stat st;
-    if (chmod(path.c_str(), 0600) != 0 || lstat(path.c_str(), &st) != 0 ||
+    if (chmod(path.c_str(), mode) != 0 || lstat(path.c_str(), &st) != 0 ||
         listen(fd, kListenBacklog) != 0) {
         *message = "cannot listen on " + path + ": " + std::strerror(errno);
         close(fd);

@@ -49,10 +49,11 @@ class SocketServer {
     SocketServer(const SocketServer&) = delete;
     SocketServer& operator=(const SocketServer&) = delete;
 
-    // Listens on `path` with mode 0600. A socket left there by a server that died is removed;
-    // a live server on it, or anything that is not a socket, is left alone. On failure
-    // `message` says why.
-    StartResult Start(const std::string& path, std::string* message);
+    // Listens on `path` with `mode` (0600: the user's own device; the host's is open to every
+    // user, its directory keeping it safe). A socket left there by a server that died is
+    // removed; a live server on it, or anything that is not a socket, is left alone. On failure
+    // `message` says why, naming the path.
+    StartResult Start(const std::string& path, std::string* message, mode_t mode = 0600);
 
     // Something to do about once a second, between requests.
     void SetIdleTask(std::function<void()> task) { idleTask_ = std::move(task); }

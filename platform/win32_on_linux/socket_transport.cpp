@@ -200,22 +200,11 @@ int ReplyTimeoutMs() {
     return replyTimeoutMs.load();
 }
 
-DWORD ConnectDevice(const char* name, int* fd) {
-    // One deadline for the whole open: a signal that interrupts the connect (a window being
-    // resized, a timer) must not grant it a fresh time limit.
-    const Deadline deadline = DeadlineFromNow(OpenTimeoutMs());
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    static_assert(sizeof(address.sun_path) == kSocketPathSize, "socket path room");
-    switch (FindDeviceSocket(name, address.sun_path)) {
-        case Place::kSafe:
-            break;
-        case Place::kAbsent:  // also a path too long for a socket address: no driver there
-            return ERROR_FILE_NOT_FOUND;
-        case Place::kUnsafe:
-            return ERROR_ACCESS_DENIED;
-    }
+namespace {
 
+// Connects to the socket at `address` and checks who serves it: only root when `rootOnly`,
+// otherwise root or this process's own user.
+DWORD ConnectTo(const sockaddr_un& address, Deadline deadline, bool rootOnly, int* fd) {
     // Non-blocking, so that the usual connect, to a driver with room in its backlog, is one call
     // and needs no time limit set first. Requests never block on the socket either way.
     ScopedFd connection(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
@@ -240,11 +229,37 @@ DWORD ConnectDevice(const char* name, int* fd) {
     ucred peer{};
     socklen_t peerLength = sizeof(peer);
     if (getsockopt(connection.get(), SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) != 0 ||
-        !PeerUidAllowed(peer.uid, ProcessUid())) {
+        (rootOnly ? peer.uid != 0 : !PeerUidAllowed(peer.uid, ProcessUid()))) {
         return ERROR_ACCESS_DENIED;
     }
     *fd = connection.release();
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD ConnectDevice(const char* name, int* fd) {
+    // One deadline for the whole open, both paths included: a signal that interrupts the
+    // connect (a window being resized, a timer) must not grant it a fresh time limit.
+    const Deadline deadline = DeadlineFromNow(OpenTimeoutMs());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    static_assert(sizeof(address.sun_path) == kSocketPathSize, "socket path room");
+    switch (FindDeviceSocket(name, address.sun_path)) {
+        case Place::kSafe: {
+            // The user's own driver goes first, so a private stand-in wins over the host's.
+            const DWORD error = ConnectTo(address, deadline, false, fd);
+            if (error != ERROR_FILE_NOT_FOUND) return error;
+            break;
+        }
+        case Place::kAbsent:  // also a path too long for a socket address: no driver there
+            break;
+        case Place::kUnsafe:
+            return ERROR_ACCESS_DENIED;
+    }
+    // Nobody serves the user: the host's device, which only root may serve.
+    if (!SystemDeviceSocketPath(name, address.sun_path)) return ERROR_FILE_NOT_FOUND;
+    return ConnectTo(address, deadline, true, fd);
 }
 
 SocketOutcome ExchangeOnSocket(int fd, const SocketRequest& request, uint8_t* answer) {

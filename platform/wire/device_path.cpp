@@ -70,6 +70,13 @@ bool DeviceSocketPath(const char* name, SocketPath& path) {
     return DeviceSocketPathFor(name, std::getenv("XDG_RUNTIME_DIR"), ProcessUid(), path);
 }
 
+bool SystemDeviceSocketPath(const char* name, SocketPath& path) {
+    path[0] = '\0';
+    if (!IsDeviceName(name)) return false;
+    return KeepIfWhole(
+        std::snprintf(path, sizeof(path), "%s/%s/%s", kSystemDeviceDirectory, name, name), path);
+}
+
 Place CheckPrivateDirectory(const char* directory, uid_t uid) {
     struct stat st;
     if (lstat(directory, &st) != 0) return errno == ENOENT ? Place::kAbsent : Place::kUnsafe;

@@ -31,6 +31,12 @@ bool DeviceSocketPathFor(const char* name, const char* runtimeDir, uid_t uid, So
 // The same for this process: its XDG_RUNTIME_DIR and its real user id.
 bool DeviceSocketPath(const char* name, SocketPath& path);
 
+// The host's device: a driver run by the system serves NAME at "/run/NAME/NAME", in a directory
+// of root's that others may enter but not change. A client whose own path has no driver opens
+// this one, and only a server running as root is believed there.
+constexpr char kSystemDeviceDirectory[] = "/run";
+bool SystemDeviceSocketPath(const char* name, SocketPath& path);
+
 // Without a runtime directory the socket lives in a directory of its own in the shared /tmp,
 // where anybody may have put something first. That directory is trusted only when lstat shows
 // a real directory (not a symlink) owned by `uid` that nobody else may enter or change.

@@ -211,18 +211,58 @@ TEST(RingAgent, AdaptersThatStopAnsweringLoseTheirRowsAndRegainThem) {
     EXPECT_EQ(OidsOf(world.Walk()), ServedOids(1, 2));
 }
 
+size_t Occurrences(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
 TEST(RingAgent, StartsBeforeSnmpdAndFollowsItsRestartsThenEndsCleanly) {
     SnmpWorld world;
     world.StartSimulator({"--seed", "7"});
     // Pings as rare as they can be: a lost master must be redialled all the same.
     world.StartAgent({"--ping-interval", "3600"});
+    // Several redials go by before the master is there; the log says it once.
+    ASSERT_TRUE(SnmpWorld::WaitFor([&] {
+        return world.AgentLog().find("no master agent") != std::string::npos;
+    })) << world.Logs();
     world.StartSnmpd();
     ASSERT_TRUE(SnmpWorld::WaitFor([&] { return world.SmtNumber() == 1; })) << world.Logs();
 
     world.StopSnmpd();
+    ASSERT_TRUE(SnmpWorld::WaitFor([&] {
+        return world.AgentLog().find("lost the master agent") != std::string::npos;
+    })) << world.Logs();
     world.StartSnmpd();
     ASSERT_TRUE(SnmpWorld::WaitFor([&] { return world.SmtNumber() == 1; })) << world.Logs();
+    ASSERT_TRUE(SnmpWorld::WaitFor([&] {
+        return world.AgentLog().find("master agent back") != std::string::npos;
+    })) << world.Logs();
     EXPECT_EQ(world.StopAgent(), 0) << world.Logs();
+
+    const std::string log = world.AgentLog();
+    for (const char* once : {"no master agent", "lost the master agent", "master agent back"}) {
+        EXPECT_EQ(Occurrences(log, once), 1u) << once << "\n" << log;
+    }
+    EXPECT_EQ(Occurrences(log, "Failed to connect"), 0u) << log;
+}
+
+// The master gives a subtree to one agent; a second one is told so, and says it and stops with
+// an error instead of claiming to serve, while the first goes on.
+TEST(RingAgent, ASecondAgentIsRefusedTheSubtreeAndExitsWithAnError) {
+    SnmpWorld world;
+    world.StartSimulator({"--seed", "7"});
+    world.StartSnmpd();
+    world.StartAgent();
+    ASSERT_TRUE(SnmpWorld::WaitFor([&] { return world.SmtNumber() == 1; })) << world.Logs();
+
+    EXPECT_EQ(world.RunSecondAgent(), 1) << world.Logs();
+    const std::string log = world.SecondAgentLog();
+    EXPECT_NE(log.find("cannot register fddimib"), std::string::npos) << log;
+    EXPECT_NE(log.find("duplicateRegistration"), std::string::npos) << log;
+    EXPECT_EQ(log.find("serving fddimib"), std::string::npos) << log;
+    EXPECT_EQ(world.SmtNumber(), 1) << world.Logs();
 }
 
 }  // namespace

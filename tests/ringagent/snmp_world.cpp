@@ -168,6 +168,12 @@ void SnmpWorld::StartAgent(const std::vector<std::string>& args) {
                                             dir_.path() + "/ringagent.log");
 }
 
+int SnmpWorld::RunSecondAgent() {
+    ChildProcess second({RINGAGENT_PATH, "-f", "-x", dir_.path() + "/agentx"},
+                        WithRuntimeDir(dir_.path()), dir_.path() + "/ringagent2.log");
+    return second.Wait(kStopTimeoutMs);
+}
+
 int SnmpWorld::StopAgent() {
     const int status = agent_ ? agent_->Stop(SIGTERM, kStopTimeoutMs) : -1;
     agent_.reset();
@@ -218,8 +224,16 @@ int SnmpWorld::SmtNumber() const {
 }
 
 std::string SnmpWorld::Logs() const {
-    return "snmpd:\n" + ReadFile(dir_.path() + "/snmpd.log") + "ringagent:\n" +
-           ReadFile(dir_.path() + "/ringagent.log");
+    return "snmpd:\n" + ReadFile(dir_.path() + "/snmpd.log") + "ringagent:\n" + AgentLog() +
+           "second ringagent:\n" + SecondAgentLog();
+}
+
+std::string SnmpWorld::AgentLog() const {
+    return ReadFile(dir_.path() + "/ringagent.log");
+}
+
+std::string SnmpWorld::SecondAgentLog() const {
+    return ReadFile(dir_.path() + "/ringagent2.log");
 }
 
 }  // namespace agent_test

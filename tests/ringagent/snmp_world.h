@@ -25,6 +25,8 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
     // Sends `signal` and waits for the exit; its status, or -1 after a signal death or timeout.
     int Stop(int signal, int timeoutMs);
+    // Waits for the exit without a signal: its status, or -1 (killed) after `timeoutMs`.
+    int Wait(int timeoutMs) { return Stop(0, timeoutMs); }
 
   private:
     pid_t pid_ = -1;
@@ -49,6 +51,8 @@ class SnmpWorld {
     void StopSnmpd();
     void StartAgent(const std::vector<std::string>& args = {});
     int StopAgent();
+    // Runs another agent beside the first until it ends by itself; its exit status.
+    int RunSecondAgent();
 
     // snmpbulkwalk of the fddimib subtree; empty when the master does not answer.
     SnmpWalk Walk() const;
@@ -63,6 +67,8 @@ class SnmpWorld {
     int SmtNumber() const;
 
     std::string Logs() const;
+    std::string AgentLog() const;
+    std::string SecondAgentLog() const;
 
   private:
     std::string Tool(const std::string& tool, const std::string& community,
