@@ -157,29 +157,23 @@ void TerminalDisplay::Present(const ScreenImage& image) {
         if (!noticeShown_) ShowSizeNotice();
         return;
     }
-    bool changed = true;
     if (noticeShown_ || image.rows != shown_.rows || image.columns != shown_.columns) {
         noticeShown_ = false;
         shown_ = image;
         DrawAllCells();
     } else {
-        changed = DrawChangedCells(image);
+        DrawChangedCells(image);
     }
-    changed = changed || shown_.cursorVisible != image.cursorVisible ||
-              shown_.cursorRow != image.cursorRow || shown_.cursorColumn != image.cursorColumn;
     shown_.cursorVisible = image.cursorVisible;
     shown_.cursorRow = image.cursorRow;
     shown_.cursorColumn = image.cursorColumn;
     PlaceCursor();
     wnoutrefresh(stdscr);
     doupdate();
-    // Only an update that sent something can have met a terminal that is gone; the waits for
-    // keys see a hang-up meanwhile.
-    if (changed) HangUpIfOutputFailed();
+    // A terminal that is gone shows in the next wait for keys, which watches the output too.
 }
 
-bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
-    bool changed = false;
+void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
     int visibleRows = std::min(image.rows, getmaxy(stdscr));
     int visibleColumns = std::min(image.columns, getmaxx(stdscr));
     for (int row = 0; row < image.rows; ++row) {
@@ -194,13 +188,11 @@ bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
             }
             shown[static_cast<size_t>(column)] = character;
             NoteShownStyle(row, column, style);
-            changed = true;
             if (row < visibleRows && column < visibleColumns) {
                 mvwaddch(stdscr, row, column, StyledGlyph(character, style));
             }
         }
     }
-    return changed;
 }
 
 void TerminalDisplay::DrawAllCells() {
@@ -339,11 +331,15 @@ bool TerminalDisplay::WaitForKey(int timeoutMs) {
     for (;;) {
         int remaining =
             timeoutMs < 0 ? -1 : static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
-        struct pollfd watched[2] = {{SignalWakeDescriptor(), POLLIN, 0},
-                                    {fileno(input_), POLLIN, 0}};
-        int ready = poll(watched, 2, remaining);
+        // The output is watched for nothing but its failure (a hang-up, a reader gone), which
+        // poll() reports whatever the events asked for.
+        struct pollfd watched[3] = {{SignalWakeDescriptor(), POLLIN, 0},
+                                    {fileno(input_), POLLIN, 0},
+                                    {fileno(output_), 0, 0}};
+        int ready = poll(watched, 3, remaining);
         if (ready < 0 && errno != EINTR) return false;
         CheckEvents();
+        if (ready > 0 && (watched[2].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) HangUp();
         if (ready > 0 && watched[1].revents != 0) {
             if (InputHasBytes(watched[1].revents)) return true;
             HangUp();

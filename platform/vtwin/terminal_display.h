@@ -67,8 +67,7 @@ class TerminalDisplay : public Display {
     void CheckEvents() override;
 
   private:
-    // True when any cell changed.
-    bool DrawChangedCells(const ScreenImage& image);
+    void DrawChangedCells(const ScreenImage& image);
     void DrawAllCells();
     void PlaceCursor();
     void Repaint();
