@@ -173,12 +173,27 @@ void TerminalDisplay::Present(const ScreenImage& image) {
     // A terminal that is gone shows in the next wait for keys, which watches the output too.
 }
 
+namespace {
+
+// Whether row `row` has the same styles in both images; false when that cannot be told at once,
+// so that the cells are compared one by one.
+bool SameStyleRow(const ScreenImage& a, const ScreenImage& b, int row) {
+    const size_t index = static_cast<size_t>(row);
+    const bool inA = index < a.styles.size(), inB = index < b.styles.size();
+    if (!inA && !inB) return true;
+    return inA && inB && a.styles[index] == b.styles[index];
+}
+
+}  // namespace
+
 void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
     int visibleRows = std::min(image.rows, getmaxy(stdscr));
     int visibleColumns = std::min(image.columns, getmaxx(stdscr));
     for (int row = 0; row < image.rows; ++row) {
         const std::string& wanted = image.text[static_cast<size_t>(row)];
         std::string& shown = shown_.text[static_cast<size_t>(row)];
+        // Most rows of a refresh are as they were: one comparison each instead of one a cell.
+        if (wanted == shown && SameStyleRow(image, shown_, row)) continue;
         for (int column = 0; column < image.columns; ++column) {
             char character = wanted[static_cast<size_t>(column)];
             const CellStyle style = StyleAt(image, row, column);
@@ -225,6 +240,7 @@ void TerminalDisplay::PlaceCursor() {
 // does not fit a smaller terminal is left out.
 void TerminalDisplay::Repaint() {
     inputDrained_ = false;  // curses may note the new size among the keys
+    inputQuiet_ = false;
     struct winsize size = {};
     if (ioctl(fileno(output_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
         resize_term(size.ws_row, size.ws_col);
@@ -291,6 +307,12 @@ void TerminalDisplay::NoteShownStyle(int row, int column, CellStyle style) {
 int TerminalDisplay::TakeKey(bool translate) {
     CheckEvents();
     if (!screen_) return 0;
+    if (inputQuiet_) {
+        // The wait for keys that just ended found the input quiet; a key typed since is in
+        // the input, where the next wait sees it at once.
+        inputQuiet_ = false;
+        return 0;
+    }
     for (int ignored = 0; ignored < kMostIgnoredKeysInARow; ++ignored) {
         int code = wgetch(stdscr);
         if (code == ERR) {
@@ -327,6 +349,7 @@ bool TerminalDisplay::WaitForKey(int timeoutMs) {
     // found none there are none.
     if (!inputDrained_ && KeyBuffered()) return true;
     inputDrained_ = false;
+    inputQuiet_ = false;
     int64_t deadline = NowMs() + std::max(timeoutMs, 0);
     for (;;) {
         int remaining =
@@ -344,7 +367,12 @@ bool TerminalDisplay::WaitForKey(int timeoutMs) {
             if (InputHasBytes(watched[1].revents)) return true;
             HangUp();
         }
-        if (timeoutMs >= 0 && NowMs() >= deadline) return false;
+        if (timeoutMs >= 0 && NowMs() >= deadline) {
+            // Curses' keys were drained before the wait, and the input showed nothing.
+            inputDrained_ = true;
+            inputQuiet_ = ready == 0;
+            return false;
+        }
     }
 }
 
