@@ -157,34 +157,43 @@ void TerminalDisplay::Present(const ScreenImage& image) {
         if (!noticeShown_) ShowSizeNotice();
         return;
     }
-    bool changed = true;
     if (noticeShown_ || image.rows != shown_.rows || image.columns != shown_.columns) {
         noticeShown_ = false;
         shown_ = image;
         DrawAllCells();
     } else {
-        changed = DrawChangedCells(image);
+        DrawChangedCells(image);
     }
-    changed = changed || shown_.cursorVisible != image.cursorVisible ||
-              shown_.cursorRow != image.cursorRow || shown_.cursorColumn != image.cursorColumn;
     shown_.cursorVisible = image.cursorVisible;
     shown_.cursorRow = image.cursorRow;
     shown_.cursorColumn = image.cursorColumn;
     PlaceCursor();
     wnoutrefresh(stdscr);
     doupdate();
-    // Only an update that sent something can have met a terminal that is gone; the waits for
-    // keys see a hang-up meanwhile.
-    if (changed) HangUpIfOutputFailed();
+    // A terminal that is gone shows in the next wait for keys, which watches the output too.
 }
 
-bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
-    bool changed = false;
+namespace {
+
+// Whether row `row` has the same styles in both images; false when that cannot be told at once,
+// so that the cells are compared one by one.
+bool SameStyleRow(const ScreenImage& a, const ScreenImage& b, int row) {
+    const size_t index = static_cast<size_t>(row);
+    const bool inA = index < a.styles.size(), inB = index < b.styles.size();
+    if (!inA && !inB) return true;
+    return inA && inB && a.styles[index] == b.styles[index];
+}
+
+}  // namespace
+
+void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
     int visibleRows = std::min(image.rows, getmaxy(stdscr));
     int visibleColumns = std::min(image.columns, getmaxx(stdscr));
     for (int row = 0; row < image.rows; ++row) {
         const std::string& wanted = image.text[static_cast<size_t>(row)];
         std::string& shown = shown_.text[static_cast<size_t>(row)];
+        // Most rows of a refresh are as they were: one comparison each instead of one a cell.
+        if (wanted == shown && SameStyleRow(image, shown_, row)) continue;
         for (int column = 0; column < image.columns; ++column) {
             char character = wanted[static_cast<size_t>(column)];
             const CellStyle style = StyleAt(image, row, column);
@@ -194,13 +203,11 @@ bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
             }
             shown[static_cast<size_t>(column)] = character;
             NoteShownStyle(row, column, style);
-            changed = true;
             if (row < visibleRows && column < visibleColumns) {
                 mvwaddch(stdscr, row, column, StyledGlyph(character, style));
             }
         }
     }
-    return changed;
 }
 
 void TerminalDisplay::DrawAllCells() {
@@ -233,6 +240,7 @@ void TerminalDisplay::PlaceCursor() {
 // does not fit a smaller terminal is left out.
 void TerminalDisplay::Repaint() {
     inputDrained_ = false;  // curses may note the new size among the keys
+    inputQuiet_ = false;
     struct winsize size = {};
     if (ioctl(fileno(output_), TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
         resize_term(size.ws_row, size.ws_col);
@@ -299,6 +307,12 @@ void TerminalDisplay::NoteShownStyle(int row, int column, CellStyle style) {
 int TerminalDisplay::TakeKey(bool translate) {
     CheckEvents();
     if (!screen_) return 0;
+    if (inputQuiet_) {
+        // The wait for keys that just ended found the input quiet; a key typed since is in
+        // the input, where the next wait sees it at once.
+        inputQuiet_ = false;
+        return 0;
+    }
     for (int ignored = 0; ignored < kMostIgnoredKeysInARow; ++ignored) {
         int code = wgetch(stdscr);
         if (code == ERR) {
@@ -335,20 +349,30 @@ bool TerminalDisplay::WaitForKey(int timeoutMs) {
     // found none there are none.
     if (!inputDrained_ && KeyBuffered()) return true;
     inputDrained_ = false;
+    inputQuiet_ = false;
     int64_t deadline = NowMs() + std::max(timeoutMs, 0);
     for (;;) {
         int remaining =
             timeoutMs < 0 ? -1 : static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
-        struct pollfd watched[2] = {{SignalWakeDescriptor(), POLLIN, 0},
-                                    {fileno(input_), POLLIN, 0}};
-        int ready = poll(watched, 2, remaining);
+        // The output is watched for nothing but its failure (a hang-up, a reader gone), which
+        // poll() reports whatever the events asked for.
+        struct pollfd watched[3] = {{SignalWakeDescriptor(), POLLIN, 0},
+                                    {fileno(input_), POLLIN, 0},
+                                    {fileno(output_), 0, 0}};
+        int ready = poll(watched, 3, remaining);
         if (ready < 0 && errno != EINTR) return false;
         CheckEvents();
+        if (ready > 0 && (watched[2].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) HangUp();
         if (ready > 0 && watched[1].revents != 0) {
             if (InputHasBytes(watched[1].revents)) return true;
             HangUp();
         }
-        if (timeoutMs >= 0 && NowMs() >= deadline) return false;
+        if (timeoutMs >= 0 && NowMs() >= deadline) {
+            // Curses' keys were drained before the wait, and the input showed nothing.
+            inputDrained_ = true;
+            inputQuiet_ = ready == 0;
+            return false;
+        }
     }
 }
 

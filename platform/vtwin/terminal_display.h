@@ -67,8 +67,7 @@ class TerminalDisplay : public Display {
     void CheckEvents() override;
 
   private:
-    // True when any cell changed.
-    bool DrawChangedCells(const ScreenImage& image);
+    void DrawChangedCells(const ScreenImage& image);
     void DrawAllCells();
     void PlaceCursor();
     void Repaint();
@@ -110,6 +109,8 @@ class TerminalDisplay : public Display {
     bool titlePushed_ = false;
     // The last wgetch found nothing: curses holds no key that poll() cannot see.
     bool inputDrained_ = false;
+    // The last wait for keys timed out with nothing in the input: the next TakeKey need not ask.
+    bool inputQuiet_ = false;
     CursesCell troubleAttributes_ = 0;
 };
 

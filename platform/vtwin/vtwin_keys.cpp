@@ -74,6 +74,12 @@ int vtWaitKey(VtHandle handle, int timeoutMs) {
         return 0;
     }
     uint64_t deadline = clock.NowMs() + static_cast<uint64_t>(timeoutMs < 0 ? 0 : timeoutMs);
+    // A wait that may last starts with the wait itself, which returns at once when a key is
+    // there: asking for a key first would look at the keyboard twice for nothing.
+    if (timeoutMs != 0 && Library().heldKey == 0 &&
+        !Library().display->WaitForKey(timeoutMs < 0 ? -1 : timeoutMs)) {
+        return 0;
+    }
     for (;;) {
         int key = TakeKey();
         if (key != 0) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <ostream>
 #include <set>
@@ -279,6 +280,60 @@ TEST_P(OddTerminal, StopAndContinueRestoreTheProgramsModesAndScreen) {
     Pane again = tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); });
     EXPECT_TRUE(Shows(again, monitor)) << "repainted\n" << Joined(again);
     tmux.SendKeys(monitor.otherKey);  // acts at once only when keys are read one by one again
+    Pane other = tmux.WaitFor([&](const Pane& p) { return Has(p, monitor.other); });
+    EXPECT_TRUE(Has(other, monitor.other)) << Joined(other);
+}
+
+// The state letter of process `pid` in /proc, polled (boundedly) until it reads `wanted`.
+char WaitForProcessState(int pid, char wanted) {
+    char state = '?';
+    for (int attempt = 0; attempt < 1000 && state != wanted; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t nameEnd = line.rfind(')');  // the name may hold blanks and parentheses
+        if (nameEnd != std::string::npos && nameEnd + 2 < line.size()) {
+            state = line[nameEnd + 2];
+        }
+    }
+    return state;
+}
+
+// The first child of process `pid`, polled (boundedly) until there is one; 0 if none came.
+int WaitForChild(int pid) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
+                               "/children");
+        int child = 0;
+        if (children >> child) return child;
+    }
+    return 0;
+}
+
+// Ctrl+Z under a shell with job control gives the shell its terminal before the program stops;
+// brought back with fg, the program paints its whole screen again and reads keys one by one.
+TEST_P(OddTerminal, CtrlZGivesTheShellItsTerminalAndFgBringsTheScreenBack) {
+    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
+    const Monitor& monitor = *GetParam();
+    StillStation station;
+    // The shell waits for a line once the job has stopped, then continues it in the foreground.
+    const std::string job = std::string("set -m; '") + monitor.program + "'; read line; fg";
+    TmuxSession tmux("bash", station.RuntimeDir(), 84, 26, "", "-c \"" + job + "\"");
+    ASSERT_TRUE(Shows(tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); }), monitor));
+    const int pid = WaitForChild(tmux.ProgramPid());
+    ASSERT_GT(pid, 1);
+    tmux.SendKeys("C-z");
+    EXPECT_EQ(WaitForProcessState(pid, 'T'), 'T') << "stopped";
+    EXPECT_EQ(tmux.WaitForFormat("#{alternate_on}", "0"), "0") << "the shell's screen back";
+    EXPECT_EQ(tmux.WaitForFormat("#{cursor_flag}", "1"), "1") << "cursor visible again";
+
+    tmux.SendKeys("Enter");
+    EXPECT_EQ(tmux.WaitForFormat("#{alternate_on}", "1"), "1");
+    Pane again = tmux.WaitFor([&](const Pane& p) { return Shows(p, monitor); });
+    EXPECT_TRUE(Shows(again, monitor)) << "repainted\n" << Joined(again);
+    tmux.SendKeys(monitor.otherKey);
     Pane other = tmux.WaitFor([&](const Pane& p) { return Has(p, monitor.other); });
     EXPECT_TRUE(Has(other, monitor.other)) << Joined(other);
 }

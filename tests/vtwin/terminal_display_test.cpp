@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/vtwin/terminal_display.h"
 #include "platform/vtwin/terminal_signals.h"
@@ -189,12 +191,67 @@ TEST_F(TerminalToFile, TroubleCellsAreRedOrReverseAndSentOnlyWhenChanged) {
     unsetenv("NO_COLOR");
 }
 
+// Each write to a packet socket arrives as one packet, so the packets count the writes.
+TEST(TerminalWrites, AnUpdateReachesTheTerminalInOneWrite) {
+    int packets[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, packets), 0);
+    int inputPipe[2];
+    ASSERT_EQ(pipe(inputPipe), 0);
+    FILE* output = fdopen(packets[0], "w");
+    FILE* input = fdopen(inputPipe[0], "r");
+    auto writesSince = [&packets](std::string* sent) {
+        int writes = 0;
+        char packet[65536];
+        for (ssize_t got; (got = recv(packets[1], packet, sizeof packet, MSG_DONTWAIT)) > 0;) {
+            sent->append(packet, static_cast<size_t>(got));
+            ++writes;
+        }
+        return writes;
+    };
+    ScreenImage image;
+    image.rows = 24;
+    image.columns = 80;
+    image.text.assign(24, std::string(80, ' '));
+    image.cursorVisible = false;
+    {
+        TerminalDisplay terminal(output, input, "xterm");
+        terminal.Open("", 24, 80);
+        terminal.Present(image);  // hides the cursor, once
+        std::string sent;
+        writesSince(&sent);
+        const struct {
+            const char* text;       // six characters
+            std::vector<int> rows;  // each gets the text
+        } cases[] = {
+            {"allrow", {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                        12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}},
+            {"spread", {0, 7, 15, 23}},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.text);
+            for (int row : c.rows)
+                image.text[static_cast<size_t>(row)].replace(10, 6, c.text);
+            terminal.Present(image);
+            sent.clear();
+            EXPECT_EQ(writesSince(&sent), 1);
+            EXPECT_NE(sent.find(c.text), std::string::npos) << sent;
+        }
+    }
+    std::fclose(output);
+    std::fclose(input);
+    close(inputPipe[1]);
+    close(packets[1]);
+}
+
 TEST(TerminalSignals, HandlersOnlyNoteTheSignalAndWakeTheWait) {
     ASSERT_TRUE(vtwin::InstallTerminalSignals());
     std::raise(SIGWINCH);
     EXPECT_TRUE(vtwin::TakeResize());
     EXPECT_FALSE(vtwin::TakeResize());
     EXPECT_EQ(vtwin::PendingExitSignal(), 0);
+    std::raise(SIGTSTP);  // noted, not stopped: the library stops outside the handler
+    EXPECT_TRUE(vtwin::TakeStop());
+    EXPECT_FALSE(vtwin::TakeStop());
     std::raise(SIGHUP);
     EXPECT_EQ(vtwin::PendingExitSignal(), SIGHUP);
     struct pollfd wake = {vtwin::SignalWakeDescriptor(), POLLIN, 0};
