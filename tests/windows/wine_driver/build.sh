@@ -8,7 +8,7 @@
 # only qd4682_driver.c sees Wine's kernel headers. Needs g++, wine64-tools (winegcc), mingw-w64.
 #   tests/windows/wine_driver/build.sh [OUT_DIR]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/../../.." && pwd)
 out=$(mkdir -p "${1:-$root/build-winedriver}" && cd "${1:-$root/build-winedriver}" && pwd)
 export PATH=$PATH:/usr/lib/wine
 flags=(-std=c++17 -O2 -Wall -Wextra -Werror -fPIC -I"$root")

@@ -8,7 +8,7 @@
 # Wine reads a service's key only when its service manager starts: the script stops this
 # prefix's Wine first, and the driver serves programs started from the same prefix after it.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/../../.." && pwd)
 driver_dir=$(cd "${1:-$root/build-winedriver}" && pwd)
 if [ ! -f "$driver_dir/qd4682.sys.so" ] || [ ! -f "$driver_dir/keep_alive.exe" ]; then
     echo "no driver in $driver_dir: run tests/windows/wine_driver/build.sh" >&2
