@@ -494,6 +494,19 @@ Sent ReadPathList(uint32_t smtIndex, StationSnapshot& station, ContinueCheck con
     return Sent::kAnswered;
 }
 
+// The PATH's index is the row's own index in the MIB, not a column: a PATH row that answered is
+// PATH 1, the one row the monitor reads.
+void NotePathIndex(StationSnapshot& station) {
+    constexpr uint16_t kPathIndexType = 0x320B, kPathValueTypes[] = {0x3215, 0x3216, 0x3217};
+    for (uint16_t type : kPathValueTypes) {
+        if (!SlotDelivered(SlotOf(station, type))) continue;
+        if (ParamSlot* slot = MutableSlotOf(station, kPathIndexType)) {
+            *slot = {{0x32, 0x0B}, {0, 8}, {0, 0, 0, 1, 0, 0, 0, 1}};
+        }
+        return;
+    }
+}
+
 int FetchFromAgent(StationSnapshot& station, int32_t instance, const ScreenEntry& screen,
                    ContinueCheck continueCycle) {
     const uint32_t smtIndex = static_cast<uint32_t>(instance) + 1;
@@ -528,6 +541,7 @@ int FetchFromAgent(StationSnapshot& station, int32_t instance, const ScreenEntry
                                                                : AgentFault::kNoFddiMib,
                               0, 0});
     }
+    NotePathIndex(station);
     const ParamSlot& gate = SlotOf(station, kOpVersionIdType);
     const uint32_t version = Value32(gate, 0);
     if (version != kRequiredOpVersion) {
