@@ -1,5 +1,6 @@
 #include "smtmib/mib_tables.h"
 
+#include <cstdint>
 #include <iterator>
 
 namespace {
@@ -197,6 +198,8 @@ bool FieldOf(Conversion conversion, int64_t number, uint32_t* field) {
             *field = static_cast<uint32_t>(-(number / 80));
             return true;
         case Conversion::kTimeMilli:
+            // The record's 32-bit count reaches about 171 s; the MIB's range goes further.
+            if (number > INT32_MAX / static_cast<int64_t>(kUnitsPerMilli)) return false;
             *field = static_cast<uint32_t>(-(number * static_cast<int64_t>(kUnitsPerMilli)));
             return true;
         default:

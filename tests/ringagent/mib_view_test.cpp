@@ -207,9 +207,13 @@ TEST(MibInverse, EveryColumnsRecordGivesBackItsValue) {
             } else {
                 // Times in ns come in steps of 80 ns.
                 const int64_t step = column.conversion == Conversion::kTimeNano ? 80 : 1;
+                // A time in ms must fit the record's 32-bit count of 80 ns units.
+                const int64_t top = column.conversion == Conversion::kTimeMilli
+                                        ? INT32_MAX / static_cast<int64_t>(kUnitsPerMilli)
+                                        : column.max;
                 values = {{false, column.min, nullptr, 0},
-                          {false, column.max / step * step, nullptr, 0},
-                          {false, (column.min + column.max) / 2 / step * step, nullptr, 0}};
+                          {false, top / step * step, nullptr, 0},
+                          {false, (column.min + top) / 2 / step * step, nullptr, 0}};
             }
             for (const MibDatum& datum : values) {
                 SCOPED_TRACE(std::string(column.name) + " " + std::to_string(datum.number));
@@ -236,6 +240,10 @@ TEST(MibInverse, EveryColumnsRecordGivesBackItsValue) {
                                  : std::vector<MibDatum>{{false, column.max + 1, nullptr, 0},
                                                          {false, column.min - 1, nullptr, 0},
                                                          {true, 0, octets, 4}};
+            if (column.conversion == Conversion::kTimeMilli) {
+                EXPECT_FALSE(
+                    RecordOfColumn(column, {false, column.max, nullptr, 0}, resource, untouched));
+            }
             for (const MibDatum& datum : refused) {
                 EXPECT_FALSE(RecordOfColumn(column, datum, resource, untouched)) << column.name;
             }
