@@ -7,6 +7,7 @@
 
 #include <sys/select.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,7 +55,10 @@ constexpr long kKeySliceUs = 20000;
 
 // What the request under way came to; set by the callback.
 struct Exchange {
-    int requestId;
+    // Numbers the requests; each carries its number as the callback's magic. A report (an
+    // SNMPv3 security failure) may come back under another request id, so the id cannot tell
+    // the answer of the request under way from that of an abandoned one.
+    uintptr_t sent;
     bool done;
     AgentOutcome outcome;
     StationSnapshot* station;
@@ -310,10 +314,11 @@ void TakeListValues(const netsnmp_pdu* pdu, Exchange& exchange) {
     }
 }
 
-int Answered(int operation, netsnmp_session* session, int requestId, netsnmp_pdu* pdu,
-             void* magic) {
-    Exchange& exchange = *static_cast<Exchange*>(magic);
-    if (requestId != exchange.requestId || exchange.done) return 1;  // an abandoned request's
+int Answered(int operation, netsnmp_session* session, int, netsnmp_pdu* pdu, void* magic) {
+    Exchange& exchange = Agent.exchange;
+    if (reinterpret_cast<uintptr_t>(magic) != exchange.sent || exchange.done) {
+        return 1;  // an abandoned request's
+    }
     exchange.done = true;
     switch (operation) {
         case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
@@ -374,8 +379,9 @@ Sent SendAndWait(netsnmp_pdu* pdu, ContinueCheck continueCycle) {
     Exchange& exchange = Agent.exchange;
     exchange.done = false;
     exchange.outcome = {AgentFault::kNone, 0, 0};
-    exchange.requestId = snmp_sess_async_send(Agent.session, pdu, Answered, &exchange);
-    if (exchange.requestId == 0) {
+    ++exchange.sent;
+    if (snmp_sess_async_send(Agent.session, pdu, Answered,
+                             reinterpret_cast<void*>(exchange.sent)) == 0) {
         exchange.outcome = {AgentFault::kLocal, snmp_sess_session(Agent.session)->s_snmp_errno, 0};
         snmp_free_pdu(pdu);
         return Sent::kFailed;
@@ -396,7 +402,7 @@ Sent SendAndWait(netsnmp_pdu* pdu, ContinueCheck continueCycle) {
             snmp_sess_timeout(Agent.session);
         }
         if (!exchange.done && continueCycle && !continueCycle()) {
-            exchange.requestId = -1;  // its answer, should it come, is dropped
+            ++exchange.sent;  // its answer, should it come, is dropped
             return Sent::kAbandoned;
         }
     }
