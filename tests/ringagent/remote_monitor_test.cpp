@@ -7,8 +7,10 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -173,6 +175,37 @@ TEST(RemoteMonitor, EveryScreenMatchesTheLocalMonitorOverSnmpV3AuthPriv) {
                                   SnmpWorld::kPrivPass);
 }
 
+// net-snmp reads the command line; what it refuses ends the program with status 2 before the
+// screen is touched.
+TEST(RemoteMonitor, CommandLineIsReadAsSnmpgetReadsIt) {
+    sim_test::TempDir dir;
+    const struct {
+        const char* arguments;
+        int status;
+        const char* output;  // part of what the program printed, standard error included
+    } cases[] = {
+        {"--help", 0, "ringeye [SNMP options] AGENT"},
+        {"--help", 0, "-x DES|AES"},
+        {"-v 9 host", 2, "Invalid version specified after -v flag"},
+        {"-v 2c -c public", 2, "No hostname specified"},
+        {"-v 2c -c public host extra", 2, "unrecognised argument 'extra'"},
+    };
+    for (const auto& c : cases) {
+        const std::string command =
+            "env HOME=" + dir.path() + " SNMP_PERSISTENT_DIR=" + dir.path() +
+            " MIBS= " + RINGEYE_PROGRAM + " " + c.arguments + " 2>&1 </dev/null";
+        std::string output;
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        const int status = pclose(pipe);
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments;
+        EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << ":\n" << output;
+    }
+}
+
 TEST(RemoteMonitor, TheTitleNamesTheAgent) {
     if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
     StillWorld still;
@@ -247,7 +280,9 @@ TEST(RemoteMonitor, EscEndsTheMonitorWhileTheAgentNeverAnswers) {
         RINGEYE_PROGRAM, dir.path(), kColumns, kRows,
         "MIBS= HOME=" + dir.path() + " SNMP_PERSISTENT_DIR=" + dir.path(),
         "-v 2c -c public -t 600 -r 0 127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
-    remote.WaitFor([](const Pane& p) { return Shows(p, "Composite Data"); });
+    // The first refresh waits for its answer before it shows anything: the terminal is the
+    // monitor's once the alternate screen is on.
+    ASSERT_EQ(remote.WaitForFormat("#{alternate_on}", "1"), "1");
     remote.SendKeys("Escape");
     const Pane ended = remote.WaitFor([](const Pane& p) { return Shows(p, "program ended 1"); });
     EXPECT_TRUE(Shows(ended, "program ended 1")) << Joined(ended);
