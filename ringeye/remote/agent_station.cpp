@@ -14,29 +14,11 @@
 #include <initializer_list>
 
 #include "common/command_line.h"
+#include "ringeye/remote/screen_objects.h"
 #include "ringeye/screens/screens.h"
 #include "smtmib/mib_tables.h"
 
 namespace {
-
-// One instance a refresh reads: a column of a table, for the row of one resource.
-struct Wanted {
-    const MibTable* table;
-    const MibColumn* column;
-    uint32_t resource;  // 0 for SMT columns and scalars, 1 or 2 for MAC, PATH and PORT rows
-};
-
-// Every numeric column of every table, twice for the ports, and the scalar: the most a screen
-// can want.
-constexpr size_t kMaxWanted = 160;
-constexpr size_t kScreenCount = 8;  // screens 1 to 7; 0 unused
-constexpr size_t kMaxOid = 20;
-
-struct ScreenReading {
-    Wanted wanted[kMaxWanted];
-    size_t count;
-    bool pathList;  // the screen paints the PATH configuration list
-};
 
 // The variables of one request; the names are built afresh each refresh for the row chosen.
 struct Batch {
@@ -46,8 +28,6 @@ struct Batch {
     size_t count;
 };
 
-constexpr uint32_t kSmtNumberColumn = 0;  // the scalar fddimibSMTNumber.0 rides along
-constexpr uint16_t kOpVersionIdType = 0x100D, kNonMasterCtsType = 0x1016;
 constexpr uint32_t kRequiredOpVersion = 2;
 constexpr uint32_t kPathConfigColumns[] = {4, 5, 6};
 // Checks for a command key while waiting for an answer this often.
@@ -86,104 +66,6 @@ struct AgentState {
     uint32_t unservedRow = 0;
 };
 AgentState Agent;
-
-const MibScalar* SmtNumberScalar() {
-    for (size_t o = 0; o < kMibObjectCount; ++o) {
-        if (kMibObjects[o].scalar && kMibObjects[o].scalar->counts == RowKind::kSmt) {
-            return kMibObjects[o].scalar;
-        }
-    }
-    return nullptr;
-}
-
-// The types a screen's rows read, the station header's included.
-struct TypeSet {
-    uint16_t types[128];
-    int ports[128];  // bit 0: port index 0 wanted, bit 1: port index 1
-    size_t count;
-    void Add(uint16_t type, int port) {
-        if (type == 0) return;
-        for (size_t i = 0; i < count; ++i) {
-            if (types[i] == type) {
-                ports[i] |= 1 << port;
-                return;
-            }
-        }
-        if (count < sizeof types / sizeof types[0]) {
-            types[count] = type;
-            ports[count++] = 1 << port;
-        }
-    }
-    int PortsOf(uint16_t type) const {
-        for (size_t i = 0; i < count; ++i) {
-            if (types[i] == type) return ports[i];
-        }
-        return 0;
-    }
-};
-
-void AddRows(TypeSet& set, RowTable table, int shownPort) {
-    for (size_t i = 0; i < table.count; ++i) {
-        const Row& row = table.rows[i];
-        const int port = row.port == kShownPort ? shownPort : row.port;
-        set.Add(row.type, port);
-        set.Add(row.other, port);
-        set.Add(row.presentFlag, port);
-    }
-}
-
-void AddWanted(ScreenReading& reading, const MibTable* table, const MibColumn* column,
-               uint32_t resource) {
-    if (reading.count < kMaxWanted) reading.wanted[reading.count++] = {table, column, resource};
-}
-
-// The instances of screen `entry`: the gate and the port count first, then the scalar that tells
-// a missing row from a missing MIB, then every column whose parameter the rows read.
-void PlanScreen(const ScreenEntry& entry, ScreenReading& reading) {
-    TypeSet set = {};
-    const int shownPort = entry.portIndex == 1 ? 1 : 0;
-    set.Add(kOpVersionIdType, 0);
-    set.Add(kNonMasterCtsType, 0);
-    AddRows(set, StationHeader, shownPort);
-    AddRows(set, entry.rows, shownPort);
-    reading = {};
-    reading.pathList = entry.paintList != nullptr;  // the only list is the PATH configuration
-    static const MibTable kScalarTable = {"", {0, 0, 0}, RowKind::kSmt, nullptr, 0};
-    static const MibColumn kScalarColumn = {kSmtNumberColumn, "", 0, Conversion::kInteger, 0, 0};
-    for (uint16_t type : {kOpVersionIdType, kNonMasterCtsType}) {
-        for (size_t o = 0; o < kMibObjectCount; ++o) {
-            const MibTable* table = kMibObjects[o].table;
-            if (!table || table->rows != RowKind::kSmt) continue;
-            for (size_t c = 0; c < table->columnCount; ++c) {
-                if (table->columns[c].type == type)
-                    AddWanted(reading, table, &table->columns[c], 0);
-            }
-        }
-    }
-    AddWanted(reading, &kScalarTable, &kScalarColumn, 0);
-    for (size_t o = 0; o < kMibObjectCount; ++o) {
-        const MibTable* table = kMibObjects[o].table;
-        if (!table || table->rows == RowKind::kPathConfig) continue;
-        for (size_t c = 0; c < table->columnCount; ++c) {
-            const MibColumn& column = table->columns[c];
-            const int ports = set.PortsOf(column.type);
-            if (column.type == 0 || ports == 0) continue;
-            if (column.type == kOpVersionIdType || column.type == kNonMasterCtsType) continue;
-            switch (table->rows) {
-                case RowKind::kSmt:
-                    AddWanted(reading, table, &column, 0);
-                    break;
-                case RowKind::kPort:
-                    if (ports & 1) AddWanted(reading, table, &column, 1);
-                    if (ports & 2) AddWanted(reading, table, &column, 2);
-                    break;
-                default:
-                    AddWanted(reading, table, &column, 1);
-                    break;
-            }
-        }
-    }
-}
 
 // The instance's name: fddimib, the table's entry, the column, then the row's index.
 size_t NameOf(const Wanted& wanted, uint32_t smtIndex, oid* name) {
@@ -555,7 +437,7 @@ int FetchFromAgent(StationSnapshot& station, int32_t instance, const ScreenEntry
         station.end = CycleEnd::kVersionRefused;
         return -1;
     }
-    station.PortCount = ValueByte(SlotOf(station, kNonMasterCtsType), 3);
+    station.PortCount = ValueByte(SlotOf(station, kNonMasterCtType), 3);
     station.end = CycleEnd::kComplete;
     return 0;
 }
