@@ -526,11 +526,6 @@ uint64_t AgentPdusSent() {
     return Agent.pdusSent;
 }
 
-size_t AgentVariablesOf(const ScreenEntry& screen) {
-    const size_t number = static_cast<size_t>(screen.number);
-    return number < kScreenCount ? Agent.screens[number].count : 0;
-}
-
 void CloseAgentStation() {
     if (Agent.session) snmp_sess_close(Agent.session);
     Agent.session = nullptr;

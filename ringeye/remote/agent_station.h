@@ -20,8 +20,5 @@ const StationSource* AgentStationSource();
 // What one refresh cost, for the benchmarks: PDUs sent since the program started.
 uint64_t AgentPdusSent();
 
-// The list of variables a refresh of `screen` reads for SMT row `smtIndex`: its length.
-size_t AgentVariablesOf(const ScreenEntry& screen);
-
 // Closes the session.
 void CloseAgentStation();
