@@ -12,6 +12,7 @@ bool IsOneOf(const char* argument, const char* shortForm, const char* longForm) 
 
 void PrintUsageLine(const ProgramUsage& usage, FILE* stream) {
     std::fprintf(stream, "usage: %s [--help | --version]\n", usage.name);
+    if (usage.operands) std::fprintf(stream, "       %s %s\n", usage.name, usage.operands);
 }
 
 void PrintHelp(const ProgramUsage& usage, FILE* out) {
@@ -27,8 +28,10 @@ void PrintHelp(const ProgramUsage& usage, FILE* out) {
         "without cursor addressing (such as dumb) or unknown.\n\n"
         "  -h, --help     show this help and exit\n"
         "  -V, --version  show the version and exit\n\n"
+        "%s"
         "See %s(1).\n",
-        usage.summary, usage.keys, usage.exitStatus, usage.name);
+        usage.summary, usage.keys, usage.exitStatus, usage.operandHelp ? usage.operandHelp : "",
+        usage.name);
 }
 
 }  // namespace

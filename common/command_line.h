@@ -10,6 +10,10 @@ struct ProgramUsage {
     const char* summary;  // one line: what the program shows
     const char* keys;     // the key summary for --help, lines ending in "\n"
     int exitStatus;       // the status of a normal exit, for --help
+    // A second way to run the program, its usage line after the name (null: none), and what
+    // --help says of it, lines ending in "\n".
+    const char* operands = nullptr;
+    const char* operandHelp = nullptr;
 };
 
 // The status with which a monitor refuses an argument it does not know, or cannot start.

@@ -5,10 +5,7 @@
 
 namespace {
 
-constexpr size_t kSmtDataAt = 0;     // SMT object attributes: the datum starts the value
-constexpr size_t kObjectDataAt = 4;  // MAC, PATH, PORT: after two pad bytes and the index
-constexpr size_t kAddressAt = 6;     // a long address: after the index and two pad bytes
-constexpr uint32_t kMaxPorts = 2;    // the fetch list reads ports 1 and 2
+constexpr uint32_t kMaxPorts = 2;  // the fetch list reads ports 1 and 2
 
 uint16_t SlotType(const ParamSlot& slot) {
     return static_cast<uint16_t>(slot.type[0] << 8 | slot.type[1]);
@@ -76,7 +73,7 @@ int64_t NegativeUnits(uint32_t field) {
 // The converted number of an integer column, or false when the slot is too short for it.
 bool Number(const MibColumn& column, const StationSnapshot& station, const MibRow& row,
             const ParamSlot& slot, int64_t* number) {
-    const size_t at = column.type < 0x2000 ? kSmtDataAt : kObjectDataAt;
+    const size_t at = DatumAt(column.type);
     const uint32_t length = SlotLength(slot);
     const bool hasField = column.type != 0 && length >= at + 4;
     const uint32_t field = Value32(slot, at);
@@ -109,7 +106,7 @@ bool Number(const MibColumn& column, const StationSnapshot& station, const MibRo
         case Conversion::kStampMilli: {
             if (length < 8) return false;
             const uint64_t units = static_cast<uint64_t>(Value32(slot, 0)) << 32 | Value32(slot, 4);
-            const uint64_t ms = units / 12500;  // 12,500 units of 80 ns make a millisecond
+            const uint64_t ms = units / kUnitsPerMilli;
             *number = ms > static_cast<uint64_t>(column.max) ? column.max + 1 : ms;
             return true;
         }
@@ -137,18 +134,8 @@ bool ColumnValue(const MibColumn& column, const StationSnapshot& station, const 
     const int port = row.resource == 2 && (column.type & 0xF000u) == 0x4000u ? 1 : 0;
     const ParamSlot& slot = SlotOf(station, column.type, port);
     if (column.type != 0 && SlotType(slot) != column.type) return false;
-    switch (column.conversion) {
-        case Conversion::kStationId:
-            return Octets(slot, 0, 8, value);
-        case Conversion::kLongAddress:
-            return Octets(slot, kAddressAt, 6, value);
-        case Conversion::kUserData:
-            return Octets(slot, 0, 32, value);
-        case Conversion::kRequestedPaths:
-            return Octets(slot, 5, 3, value);
-        default:
-            break;
-    }
+    const OctetField octets = OctetFieldOf(column.conversion);
+    if (octets.count != 0) return Octets(slot, octets.at, octets.count, value);
     int64_t number = 0;
     if (!Number(column, station, row, slot, &number)) return false;
     if (number < column.min || number > column.max) return false;

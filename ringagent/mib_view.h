@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ringagent/mib_tables.h"
 #include "ringagent/station_cache.h"
+#include "smtmib/mib_tables.h"
 
 constexpr size_t kMaxOidLength = 20;
 

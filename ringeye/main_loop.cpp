@@ -20,6 +20,7 @@ int MorePage = 0;
 int32_t RefreshCount = kDefaultRefreshCount;
 int32_t PortIndex = 0;
 MonitorMemory Monitor;
+const StationSource* RemoteSource = nullptr;
 
 namespace {
 
@@ -46,7 +47,9 @@ const FailureTexts kFailureTexts = {
 
 // Replaces the content of the pad, but for the menu bars, with why the cycle stopped.
 void ShowCycleFailure(const StationSnapshot& station) {
-    if (station.end == CycleEnd::kVersionRefused) {
+    if (station.end == CycleEnd::kAgentFailed && RemoteSource) {
+        RemoteSource->describeFailure(station, DeviceInstance, TextBuffer, sizeof TextBuffer);
+    } else if (station.end == CycleEnd::kVersionRefused) {
         std::snprintf(TextBuffer, sizeof TextBuffer,
                       "***Error***: ringeye73 incompatible with firmware. Try ringeye6. "
                       "OpVersionId=%04X\n",
@@ -112,7 +115,11 @@ Outcome DisplayScreen(int number) {
     if (!screen) return Outcome::kPainted;
     if (screen->portIndex >= 0) PortIndex = screen->portIndex;
     StationSnapshot& station = Monitor.station;
-    if (FetchCycle(station, DeviceInstance, ContinueUnlessInterrupted) != 0) {
+    const int fetched =
+        RemoteSource
+            ? RemoteSource->fetch(station, DeviceInstance, *screen, ContinueUnlessInterrupted)
+            : FetchCycle(station, DeviceInstance, ContinueUnlessInterrupted);
+    if (fetched != 0) {
         if (station.end == CycleEnd::kAbandoned) return Outcome::kAbandoned;
         ShowCycleFailure(station);
         return Outcome::kFailed;
@@ -235,8 +242,9 @@ void DeviceDialog() {
 void RingeyeStartUp(HINSTANCE instance, HINSTANCE prevInstance, int cmdShow) {
     ResetState();
     InitDevicePath();
-    vtOpenMain(instance, prevInstance, cmdShow, "ringeye SMT 7.3", &MainWindow, kMainRows,
-               kMainColumns, "Courier", 7);
+    const char* title = RemoteSource ? RemoteSource->title : "ringeye SMT 7.3";
+    vtOpenMain(instance, prevInstance, cmdShow, title, &MainWindow, kMainRows, kMainColumns,
+               "Courier", 7);
     // The screen is rows 0-23 and columns 0-79 of the larger main window.
     vtSetUsedSize(kMenuLastRow + 1, kLastColumn + 1);
     vtRefresh(MainWindow);

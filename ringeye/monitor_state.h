@@ -6,6 +6,7 @@
 
 #include "platform/vtwin/vtwin.h"
 #include "ringeye/screens/screen_rows.h"
+#include "smtmib/smt_retrieval.h"
 #include "smtmib/station_snapshot.h"
 
 constexpr int kMainRows = 26, kMainColumns = 84;
@@ -41,6 +42,23 @@ struct MonitorMemory {
     int32_t paintedPortCount = -1;
 };
 extern MonitorMemory Monitor;
+
+struct ScreenEntry;
+
+// Where the station comes from when it is not the local adapter's driver: the Linux program
+// watches a station through an SNMP agent when its command line names one.
+struct StationSource {
+    const char* title;  // the window's title, naming the station
+    // Fills `station` with what screen `screen` shows of device instance `instance`; returns 0,
+    // or -1 with `station.end` saying why, as FetchCycle does.
+    int (*fetch)(StationSnapshot& station, int32_t instance, const ScreenEntry& screen,
+                 ContinueCheck continueCycle);
+    // The text of a failure that ended with kAgentFailed, with its line break.
+    void (*describeFailure)(const StationSnapshot& station, int32_t instance, char* text,
+                            size_t size);
+};
+// Null: the local adapter. Set before RingeyeMain and kept for the life of the process.
+extern const StationSource* RemoteSource;
 
 // Writes both menu bars into rows 40 and 41 of the pad, for a station of `portCount` ports.
 void DrawMenuBars(uint32_t portCount);

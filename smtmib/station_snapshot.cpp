@@ -104,6 +104,16 @@ const ParamSlot& SlotOf(const StationSnapshot& station, uint16_t type, int port)
     return station.slots[entry->slot[port == 1 ? 1 : 0]];
 }
 
+ParamSlot* MutableSlotOf(StationSnapshot& station, uint16_t type, int port) {
+    const SlotIndexEntry* entry = FindType(type);
+    if (!entry) return nullptr;
+    return &station.slots[entry->slot[port == 1 ? 1 : 0]];
+}
+
+bool SlotDelivered(const ParamSlot& slot) {
+    return slot.type[0] != 0 || slot.type[1] != 0;
+}
+
 PathConfigList PathConfigEntries(const StationSnapshot& station) {
     const PathConfigurationStore& store = station.pathConfiguration;
     PathConfigList list = {};

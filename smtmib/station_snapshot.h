@@ -56,6 +56,23 @@ enum class CycleEnd : uint8_t {
     kDeviceFailed,    // a request failed: `device` says how
     kVersionRefused,  // the station runs another SMT version: `opVersionId` says which
     kAbandoned,       // the caller asked to stop between two requests
+    kAgentFailed,     // an SNMP agent's answer fell short: `agent` says how
+};
+
+// Why a station read over SNMP gave no snapshot.
+enum class AgentFault : uint8_t {
+    kNone,
+    kNoAnswer,     // nothing came back within the timeout and its retries
+    kErrorStatus,  // the agent answered with an error status: `code`, at variable `errorIndex`
+    kSecurity,     // SNMPv3 authentication or privacy failed: `code` is net-snmp's error number
+    kRowGone,      // the agent serves the MIB but has no SMT row of the chosen index
+    kNoFddiMib,    // the agent does not serve the FDDI SMT MIB at all
+    kLocal,        // the request could not be sent: `code` is net-snmp's error number
+};
+struct AgentOutcome {
+    AgentFault fault;
+    int32_t code;
+    int32_t errorIndex;
 };
 
 struct StationSnapshot {
@@ -67,6 +84,11 @@ struct StationSnapshot {
     CycleEnd end;
     DeviceOutcome device;  // the failed request, when end is kDeviceFailed
     uint32_t opVersionId;  // the version refused, when end is kVersionRefused
+    AgentOutcome agent;    // the failed read, when end is kAgentFailed
+    // Set by a source that cannot deliver every record (an SNMP agent: the MIB has no object
+    // for some of them): a slot of type 0 was not delivered, and its value is shown blank
+    // rather than as the zeros the slot holds. The local driver delivers every record.
+    bool absentIsBlank;
 };
 
 // A run of slots that one request may fill; writes never go past `count` slots.
@@ -82,6 +104,11 @@ SlotSpan GroupSlots(StationSnapshot& station, uint32_t code, uint32_t index);
 // The slot that holds parameter `type` of port `port` (0 or 1; ignored for non-PORT types).
 // Never fails: a type no group has gives a zeroed slot.
 const ParamSlot& SlotOf(const StationSnapshot& station, uint16_t type, int port = 0);
+// The same slot to fill; nullptr for a type no group has.
+ParamSlot* MutableSlotOf(StationSnapshot& station, uint16_t type, int port = 0);
+
+// Whether a slot holds a record (its type is not 0).
+bool SlotDelivered(const ParamSlot& slot);
 
 // The entries of the PATH configuration list: resource type, resource index and current path
 // code of each, in record order. `declared` is the count the record's length gives, `whole` the

@@ -63,9 +63,11 @@ struct Painted {
     int32_t row = 0, start = 0, cells = 0;
 };
 
-// Formats the value into TextBuffer and puts it at `place`; answers the cells written.
+// Formats the value into TextBuffer and puts it at `place`; answers the cells written. A blank
+// value covers the cells its field takes with blanks: the field as a zero formats, or the
+// widest text of its table.
 int32_t PaintValue(const Row& row, uint32_t number, const ParamSlot& slot, RowTable table,
-                   PaintContext& context, int32_t line, int32_t column) {
+                   PaintContext& context, int32_t line, int32_t column, bool blank) {
     int written = 0;
     switch (row.show) {
         case Show::kLabel:
@@ -89,7 +91,7 @@ int32_t PaintValue(const Row& row, uint32_t number, const ParamSlot& slot, RowTa
         case Show::kText:
         case Show::kLowestBitText: {
             const uint32_t n = row.show == Show::kText ? number : LowestSetBit(Masked(row, number));
-            const char* text = TextOf(*row.texts, n);
+            const char* text = blank ? "" : TextOf(*row.texts, n);
             if (!row.format) {
                 return PutTextInWidth(context.pad, text, WidestText(*row.texts),
                                       RoomAfter(table, line, column), line, column);
@@ -114,6 +116,10 @@ int32_t PaintValue(const Row& row, uint32_t number, const ParamSlot& slot, RowTa
         case Show::kLiteral:
             written = std::snprintf(TextBuffer, sizeof TextBuffer, "%s", row.format);
             break;
+    }
+    if (blank && row.show != Show::kLiteral) {
+        for (int n = 0; n < written && n < static_cast<int>(sizeof TextBuffer) - 1; ++n)
+            TextBuffer[n] = ' ';
     }
     PutAt(context.pad, TextBuffer, line, column);
     if (written < 0) return 0;
@@ -208,10 +214,18 @@ void PaintRows(RowTable table, PaintContext& context, RiseMemory* rises) {
                 break;
         }
         const ParamSlot& slot = SlotOf(context.station, row.type, port);
+        // A value the source did not deliver is neither zero nor a trouble.
+        const bool blank =
+            context.station.absentIsBlank && row.type != 0 && !row.compute && !SlotDelivered(slot);
         const uint32_t number = row.compute ? row.compute(context) : ReadNumber(row, slot);
-        painted.cells = PaintValue(row, number, slot, table, context, painted.row, painted.start);
+        painted.cells =
+            PaintValue(row, number, slot, table, context, painted.row, painted.start, blank);
         previous = painted;
         if (row.trouble == Trouble::kNone) continue;
+        if (blank) {
+            Mark(context.pad, row, painted, false);
+            continue;
+        }
 
         bool trouble = InTrouble(row, number, port, context.station, rises, riseIndex);
         if (row.presentFlag != 0 &&

@@ -233,3 +233,99 @@ TEST(MibView, WalksInOidOrderAndOnlyOverStationsThatAnswer) {
 }
 
 }  // namespace
+
+// The monitor's reading of an agent turns each MIB value back into a record; served again, that
+// record gives the same value, for every column of every table at the edges of its range.
+TEST(MibInverse, EveryColumnsRecordGivesBackItsValue) {
+    const uint8_t octets[32] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
+                                17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
+    size_t checked = 0;
+    for (size_t o = 0; o < kMibObjectCount; ++o) {
+        const MibTable* table = kMibObjects[o].table;
+        if (!table || table->rows == RowKind::kPathConfig) continue;
+        for (size_t c = 0; c < table->columnCount; ++c) {
+            const MibColumn& column = table->columns[c];
+            if (column.type == 0) continue;
+            const OctetField field = OctetFieldOf(column.conversion);
+            const uint32_t resource = table->rows == RowKind::kSmt ? 0 : 2;
+            const MibRow row = {0, resource, 0};
+            std::vector<MibDatum> values;
+            if (field.count != 0) {
+                values = {{true, 0, octets, field.count}};
+            } else {
+                // Times in ns come in steps of 80 ns.
+                const int64_t step = column.conversion == Conversion::kTimeNano ? 80 : 1;
+                // A time in ms must fit the record's 32-bit count of 80 ns units.
+                const int64_t top = column.conversion == Conversion::kTimeMilli
+                                        ? INT32_MAX / static_cast<int64_t>(kUnitsPerMilli)
+                                        : column.max;
+                values = {{false, column.min, nullptr, 0},
+                          {false, top / step * step, nullptr, 0},
+                          {false, (column.min + top) / 2 / step * step, nullptr, 0}};
+            }
+            for (const MibDatum& datum : values) {
+                SCOPED_TRACE(std::string(column.name) + " " + std::to_string(datum.number));
+                StationSnapshot station = {};
+                station.PortCount = 2;
+                ParamSlot* slot = MutableSlotOf(station, column.type, resource == 2 ? 1 : 0);
+                ASSERT_NE(slot, nullptr);
+                ASSERT_TRUE(RecordOfColumn(column, datum, resource, *slot));
+                MibValue value = {};
+                ASSERT_TRUE(ColumnValue(column, station, row, &value));
+                if (datum.isOctets) {
+                    EXPECT_EQ(std::vector<uint8_t>(value.octets, value.octets + value.length),
+                              std::vector<uint8_t>(octets, octets + field.count));
+                } else {
+                    EXPECT_EQ(value.number, datum.number);
+                }
+                ++checked;
+            }
+            // Values the column cannot have leave the slot alone.
+            ParamSlot untouched = {};
+            const std::vector<MibDatum> refused =
+                field.count != 0 ? std::vector<MibDatum>{{true, 0, octets, field.count - 1},
+                                                         {false, 0, nullptr, 0}}
+                                 : std::vector<MibDatum>{{false, column.max + 1, nullptr, 0},
+                                                         {false, column.min - 1, nullptr, 0},
+                                                         {true, 0, octets, 4}};
+            if (column.conversion == Conversion::kTimeMilli) {
+                EXPECT_FALSE(
+                    RecordOfColumn(column, {false, column.max, nullptr, 0}, resource, untouched));
+            }
+            for (const MibDatum& datum : refused) {
+                EXPECT_FALSE(RecordOfColumn(column, datum, resource, untouched)) << column.name;
+            }
+            EXPECT_FALSE(SlotDelivered(untouched)) << column.name;
+        }
+    }
+    EXPECT_GT(checked, 100u);
+}
+
+// The PATH configuration's entries, stored value by value, read back as the list the agent
+// serves and the screen shows.
+TEST(MibInverse, PathConfigurationEntriesReadBackInOrder) {
+    const MibTable* table = nullptr;
+    for (size_t o = 0; o < kMibObjectCount; ++o) {
+        if (kMibObjects[o].table && kMibObjects[o].table->rows == RowKind::kPathConfig)
+            table = kMibObjects[o].table;
+    }
+    ASSERT_NE(table, nullptr);
+    StationSnapshot station = {};
+    const int64_t entries[][3] = {{4, 1, 4}, {2, 1, 4}, {4, 2, 3}};  // type, index, path (MIB)
+    for (uint32_t token = 1; token <= 3; ++token) {
+        for (size_t c = 3; c < 6; ++c) {
+            EXPECT_TRUE(
+                StorePathConfigValue(table->columns[c], entries[token - 1][c - 3], token, station));
+        }
+    }
+    EXPECT_FALSE(
+        StorePathConfigValue(table->columns[3], 4, kPathConfigurationMaxEntries + 1, station));
+    const PathConfigList list = PathConfigEntries(station);
+    ASSERT_EQ(list.declared, 3u);
+    ASSERT_EQ(list.whole, 3u);
+    for (uint32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(list.entry[i].resourceType, entries[i][0]);
+        EXPECT_EQ(list.entry[i].resourceIndex, entries[i][1]);
+        EXPECT_EQ(list.entry[i].currentPath, entries[i][2] - 1);
+    }
+}

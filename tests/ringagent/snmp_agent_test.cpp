@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "ringagent/mib_tables.h"
 #include "simulator/station_model.h"
+#include "smtmib/mib_tables.h"
 #include "tests/ringagent/snmp_world.h"
 #include "tests/simulator/station_probe.h"
 

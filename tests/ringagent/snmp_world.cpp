@@ -149,6 +149,9 @@ void SnmpWorld::StartSnmpd() {
     std::ofstream(config) << "agentaddress udp:127.0.0.1:" << port_ << "\n"
                           << "rocommunity public 127.0.0.1\n"
                           << "rwcommunity private 127.0.0.1\n"
+                          << "createUser " << kUser << " SHA " << kAuthPass << " AES " << kPrivPass
+                          << "\n"
+                          << "rouser " << kUser << " priv\n"
                           << "master agentx\n"
                           << "agentXSocket " << dir_.path() << "/agentx\n";
     snmpd_ = std::make_unique<ChildProcess>(

@@ -66,6 +66,14 @@ class SnmpWorld {
     // fddimibSMTNumber, or -1 while nobody answers it.
     int SmtNumber() const;
 
+    // The UDP port snmpd listens on (127.0.0.1), and the directory everything runs in.
+    int Port() const { return port_; }
+    const std::string& Dir() const { return dir_.path(); }
+    // The SNMPv3 user snmpd knows, with SHA authentication and AES privacy.
+    static constexpr const char* kUser = "watcher";
+    static constexpr const char* kAuthPass = "watcher-auth-pass";
+    static constexpr const char* kPrivPass = "watcher-priv-pass";
+
     std::string Logs() const;
     std::string AgentLog() const;
     std::string SecondAgentLog() const;

@@ -1,10 +1,15 @@
 // The FDDI SMT 7.3 MIB (subtree 1.3.6.1.2.1.10.15.73) as static tables: for every object the
 // agent serves, its OID and the driver attribute it is taken from, with the conversion from
-// the driver's encoding (enumerations from 0, times in 80 ns units) to the MIB's.
+// the driver's encoding (enumerations from 0, times in 80 ns units) to the MIB's. The agent
+// converts records to MIB values with it, and the monitor, watching a station over SNMP, turns
+// MIB values back into the records the driver would have delivered (RecordOfColumn below), so
+// the two directions cannot disagree about a column.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "smtmib/station_snapshot.h"
 
 // 1.3.6.1.2.1.10.15.73
 constexpr uint32_t kFddimibOid[] = {1, 3, 6, 1, 2, 1, 10, 15, 73};
@@ -74,3 +79,57 @@ struct MibObject {
 };
 extern const MibObject kMibObjects[];
 extern const size_t kMibObjectCount;
+
+// Where a record keeps a column's number: SMT attributes from value byte 0, MAC, PATH and PORT
+// attributes after two pad bytes and the 16-bit resource index.
+constexpr size_t kSmtDatumAt = 0;
+constexpr size_t kObjectDatumAt = 4;
+constexpr size_t DatumAt(uint16_t type) {
+    return type < 0x2000 ? kSmtDatumAt : kObjectDatumAt;
+}
+
+// The value bytes an octet-string column is taken from; count 0 for a numeric column.
+struct OctetField {
+    size_t at;
+    size_t count;
+};
+constexpr OctetField OctetFieldOf(Conversion conversion) {
+    switch (conversion) {
+        case Conversion::kStationId:
+            return {0, 8};
+        case Conversion::kLongAddress:
+            return {6, 6};  // after the index and two more pad bytes
+        case Conversion::kUserData:
+            return {0, 32};
+        case Conversion::kRequestedPaths:
+            return {5, 3};
+        default:
+            return {0, 0};
+    }
+}
+
+// 12,500 units of 80 ns make a millisecond.
+constexpr uint64_t kUnitsPerMilli = 12500;
+
+// One value as a manager received it: a number (INTEGER, Counter32) or octets.
+struct MibDatum {
+    bool isOctets;
+    int64_t number;
+    const uint8_t* octets;
+    size_t length;
+};
+
+// Writes the record the driver would have delivered for `column`'s value on resource
+// `resource` (0 for SMT columns) into `slot`: type, length and value bytes, the rest zero.
+// Returns false, leaving the slot alone, for a value the column cannot have: the wrong kind, a
+// number outside the column's range, octets of another length, or an index or PATH
+// configuration column (see StorePathConfigValue).
+bool RecordOfColumn(const MibColumn& column, const MibDatum& datum, uint32_t resource,
+                    ParamSlot& slot);
+
+// Puts one value of the PATH configuration table's entry `token` (from 1, up to
+// kPathConfigurationMaxEntries) into the snapshot's configuration record and its slot, as the
+// driver lays the record out; the record's length grows to cover the entry. False for a value
+// outside the column's range or a token beyond what the snapshot keeps.
+bool StorePathConfigValue(const MibColumn& column, int64_t number, uint32_t token,
+                          StationSnapshot& station);

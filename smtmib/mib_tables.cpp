@@ -1,5 +1,6 @@
-#include "ringagent/mib_tables.h"
+#include "smtmib/mib_tables.h"
 
+#include <cstdint>
 #include <iterator>
 
 namespace {
@@ -168,3 +169,121 @@ const MibObject kMibObjects[] = {
     {nullptr, &kPortTable},
 };
 const size_t kMibObjectCount = std::size(kMibObjects);
+
+namespace {
+
+void PutBigEndian(uint8_t* at, uint64_t number, size_t width) {
+    for (size_t n = width; n > 0; --n) {
+        at[n - 1] = static_cast<uint8_t>(number);
+        number >>= 8;
+    }
+}
+
+// The driver's 32-bit field for a number the MIB gives; false for a conversion that does not
+// come from one field.
+bool FieldOf(Conversion conversion, int64_t number, uint32_t* field) {
+    switch (conversion) {
+        case Conversion::kInteger:
+        case Conversion::kCounter:
+            *field = static_cast<uint32_t>(number);
+            return true;
+        case Conversion::kEnumeration:
+            *field = static_cast<uint32_t>(number - 1);
+            return true;
+        case Conversion::kFlag:
+            *field = number == 1 ? 1 : 0;
+            return true;
+        case Conversion::kTimeNano:
+            // The driver counts negative units of 80 ns.
+            *field = static_cast<uint32_t>(-(number / 80));
+            return true;
+        case Conversion::kTimeMilli:
+            // The record's 32-bit count reaches about 171 s; the MIB's range goes further.
+            if (number > INT32_MAX / static_cast<int64_t>(kUnitsPerMilli)) return false;
+            *field = static_cast<uint32_t>(-(number * static_cast<int64_t>(kUnitsPerMilli)));
+            return true;
+        default:
+            return false;
+    }
+}
+
+void StartRecord(ParamSlot& slot, uint16_t type, size_t length, uint32_t resource) {
+    slot = ParamSlot{};
+    PutBigEndian(slot.type, type, 2);
+    PutBigEndian(slot.length, length, 2);
+    if (DatumAt(type) == kObjectDatumAt) PutBigEndian(slot.value + 2, resource, 2);
+}
+
+}  // namespace
+
+bool RecordOfColumn(const MibColumn& column, const MibDatum& datum, uint32_t resource,
+                    ParamSlot& slot) {
+    if (column.type == 0 || column.type == kPathConfigurationType) return false;
+    const OctetField octets = OctetFieldOf(column.conversion);
+    if (octets.count != 0) {
+        if (!datum.isOctets || datum.length != octets.count || !datum.octets) return false;
+        StartRecord(slot, column.type, octets.at + octets.count, resource);
+        for (size_t n = 0; n < octets.count; ++n)
+            slot.value[octets.at + n] = datum.octets[n];
+        return true;
+    }
+    if (datum.isOctets || datum.number < column.min || datum.number > column.max) return false;
+    const size_t at = DatumAt(column.type);
+    switch (column.conversion) {
+        case Conversion::kStampMilli:
+            StartRecord(slot, column.type, 8, resource);
+            PutBigEndian(slot.value, static_cast<uint64_t>(datum.number) * kUnitsPerMilli, 8);
+            return true;
+        case Conversion::kMacIndicated: {
+            // T_Val in value byte 4, R_Val in value byte 7.
+            const int64_t bits = datum.number - 1;
+            StartRecord(slot, column.type, at + 4, resource);
+            slot.value[4] = (bits & 2) ? 1 : 0;
+            slot.value[7] = (bits & 1) ? 1 : 0;
+            return true;
+        }
+        default:
+            break;
+    }
+    uint32_t field = 0;
+    if (!FieldOf(column.conversion, datum.number, &field)) return false;
+    StartRecord(slot, column.type, at + 4, resource);
+    PutBigEndian(slot.value + at, field, 4);
+    return true;
+}
+
+bool StorePathConfigValue(const MibColumn& column, int64_t number, uint32_t token,
+                          StationSnapshot& station) {
+    // The record: the pad-and-index field, then per entry the resource type (32 bits), the
+    // resource index (16) and the current path code (16).
+    constexpr size_t kListStart = 4, kEntryBytes = 8;
+    if (token < 1 || token > kPathConfigurationMaxEntries) return false;
+    if (number < column.min || number > column.max) return false;
+    PathConfigurationStore& store = station.pathConfiguration;
+    const size_t entry = kListStart + (token - 1) * kEntryBytes;
+    switch (column.conversion) {
+        case Conversion::kConfigResourceType:
+            PutBigEndian(store.value + entry, static_cast<uint64_t>(number), 4);
+            break;
+        case Conversion::kConfigResourceIndex:
+            PutBigEndian(store.value + entry + 4, static_cast<uint64_t>(number), 2);
+            break;
+        case Conversion::kConfigCurrentPath:
+            PutBigEndian(store.value + entry + 6, static_cast<uint64_t>(number - 1), 2);
+            break;
+        default:
+            return false;
+    }
+    const size_t end = entry + kEntryBytes;
+    if (store.length < end) store.length = static_cast<uint16_t>(end);
+    if (store.storedBytes < end) store.storedBytes = static_cast<uint16_t>(end);
+    // The slot keeps the record's first value bytes, as the driver's answer fills it.
+    PutBigEndian(store.value + 2, 1, 2);  // the one PATH's index
+    ParamSlot* slot = MutableSlotOf(station, kPathConfigurationType);
+    if (!slot) return false;
+    PutBigEndian(slot->type, kPathConfigurationType, 2);
+    PutBigEndian(slot->length, store.length, 2);
+    for (size_t n = 0; n < kSlotValueBytes; ++n)
+        slot->value[n] = n < store.storedBytes ? store.value[n] : 0;
+    return true;
+}
