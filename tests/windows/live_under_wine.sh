@@ -50,7 +50,7 @@ header="1|^  StationID      : [0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4}  ECM-IN       
 ringeye_steps=(
     "1" "0|Composite Data" "$header" "*|SMT Version Op : 0x0002    Hi: 0x0002  Lo: 0x0002"
         "*|^   A    0000     7     8   ACTIVE          B          1      ACTIVE   15"
-        "*|^   B    0000     7     8   ACTIVE          A          1      ACTIVE   15"
+        "*|^   B    0000     7     8   ACTIVE          A          0      ACTIVE   15"
         "*|T-MAX Low: 165.000 ms" "*|TVX   Low:   5.200 ms" "*|T-Req    :   8.000 ms"
         "*|T-Neg    :   8.000 ms" "*|T-Max    : 165.000 ms" "*|TvxValue :   2.500 ms"
     "2" "0|SMT Data" "$header" "*|MAC_Ct         : 0x01 .*OpVersion Id          : 0x0002"
