@@ -263,8 +263,8 @@ void CompareRingOps(const StationSnapshot& previous, const StationSnapshot& curr
     if (!e) return;
     std::snprintf(e->oldValue, sizeof e->oldValue, "%u", static_cast<unsigned>(before));
     std::snprintf(e->newValue, sizeof e->newValue, "%u", static_cast<unsigned>(after));
-    std::snprintf(e->detail, sizeof e->detail, "%u time%s", static_cast<unsigned>(after - before),
-                  after - before == 1 ? "" : "s");
+    std::snprintf(e->detail, sizeof e->detail, "RingOp_Ct rose by %u",
+                  static_cast<unsigned>(after - before));
 }
 
 void CompareWithholds(const StationSnapshot& previous, const StationSnapshot& current,

@@ -35,24 +35,24 @@ void StationJournal::AdapterEntry(Watched& adapter, StationState state,
     switch (state) {
         case StationState::kAnswers:
             e->name = "AdapterBack";
-            e->report = "adapter back";
+            e->report = "back";
             e->severity = Severity::kNotice;
             return;
         case StationState::kFailing:
             e->name = "AdapterRefusing";
-            e->report = "adapter refusing";
+            e->report = "refusing";
             std::snprintf(e->newValue, sizeof e->newValue, "0x%x",
                           static_cast<unsigned>(attempt.device.error));
             break;
         case StationState::kGone:
             if (attempt.end == CycleEnd::kVersionRefused) {
                 e->name = "AdapterVersion";
-                e->report = "SMT version not read";
+                e->report = "runs another SMT version";
                 std::snprintf(e->newValue, sizeof e->newValue, "%u",
                               static_cast<unsigned>(attempt.opVersionId));
             } else {
                 e->name = "AdapterLost";
-                e->report = "adapter lost";
+                e->report = "lost";
                 if (attempt.end == CycleEnd::kDeviceFailed &&
                     attempt.device.fault == DeviceFault::kRefused) {
                     std::snprintf(e->newValue, sizeof e->newValue, "0x%x",
