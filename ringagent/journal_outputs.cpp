@@ -98,9 +98,9 @@ void FormatEntryMessage(const JournalEntry& e, char* out, size_t size) {
         case EntryKind::kCondition:
             text.Add(" %s", AssertionText(e.assertion));
             if (e.hasDuration) {
-                text.Add(" after %llu.%01llu s",
-                         static_cast<unsigned long long>(e.durationMs / 1000),
-                         static_cast<unsigned long long>(e.durationMs % 1000 / 100));
+                const uint64_t tenths = (e.durationMs + 50) / 100;  // to the nearest 0.1 s
+                text.Add(" after %llu.%llu s", static_cast<unsigned long long>(tenths / 10),
+                         static_cast<unsigned long long>(tenths % 10));
             }
             if (e.assertion == Assertion::kAsserted && e.detail[0] != '\0')
                 text.Add(" (%s)", e.detail);
