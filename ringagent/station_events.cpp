@@ -10,8 +10,9 @@ namespace {
 constexpr size_t kSmtByte = 3;
 constexpr size_t kObjectAt = 4;
 constexpr size_t kObjectByte = 7;
-constexpr size_t kAddressAt = 6;
+constexpr size_t kAddressAt = 6;  // a long address: after the index and two pad bytes
 constexpr size_t kAddressBytes = 6;
+constexpr size_t kMacPathAt = 6;  // the MAC's current path: 16 bits after the index
 
 // The names the screens and the MIB give each code; a code past a table reads as a number.
 const char* const kEcmStates[] = {"Out",       "In",     "Trace", "Leave",
@@ -175,7 +176,7 @@ struct StateRule {
     Scope scope;
     uint16_t type;
     uint32_t (*read)(const StationSnapshot& s, uint16_t type, int port);
-    void (*name_of)(uint32_t code, char* out, size_t size);
+    void (*nameOf)(uint32_t code, char* out, size_t size);
 };
 
 uint32_t ReadSmtByte(const StationSnapshot& s, uint16_t type, int) {
@@ -185,7 +186,7 @@ uint32_t ReadObjectByte(const StationSnapshot& s, uint16_t type, int port) {
     return ObjectByte(s, type, port);
 }
 uint32_t ReadMacPath(const StationSnapshot& s, uint16_t type, int) {
-    return Value16(SlotOf(s, type), kAddressAt);
+    return Value16(SlotOf(s, type), kMacPathAt);
 }
 
 const StateRule kStates[] = {
@@ -339,8 +340,8 @@ void CompareSnapshots(const StationSnapshot& previous, const StationSnapshot& cu
             JournalEntry* e = Start(out, rule.name, rule.report, rule.kind, rule.severity,
                                     rule.scope, current, port);
             if (!e) return;
-            rule.name_of(before, e->oldValue, sizeof e->oldValue);
-            rule.name_of(after, e->newValue, sizeof e->newValue);
+            rule.nameOf(before, e->oldValue, sizeof e->oldValue);
+            rule.nameOf(after, e->newValue, sizeof e->newValue);
         }
     }
     CompareNeighbours(previous, current, out);

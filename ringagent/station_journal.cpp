@@ -25,8 +25,7 @@ void DescribeFailure(const StationSnapshot& attempt, char* out, size_t size) {
     }
 }
 
-void StationJournal::AdapterEntry(Watched& adapter, StationState state,
-                                  const StationSnapshot& attempt) {
+void StationJournal::AdapterEntry(StationState state, const StationSnapshot& attempt) {
     JournalEntry* e = list_.Add();
     if (!e) return;
     e->kind = EntryKind::kAdapter;
@@ -61,7 +60,6 @@ void StationJournal::AdapterEntry(Watched& adapter, StationState state,
             }
             break;
     }
-    (void)adapter;
     DescribeFailure(attempt, e->detail, sizeof e->detail);
 }
 
@@ -95,7 +93,7 @@ void StationJournal::Fetched(int instance, StationState state, const StationSnap
     adapter.seen = true;
     adapter.state = state;
     // The adapter's own entry first: its conditions are read from the answer it came back with.
-    if (!first && state != before) AdapterEntry(adapter, state, attempt);
+    if (!first && state != before) AdapterEntry(state, attempt);
     if (state == StationState::kAnswers) {
         Answered(adapter, attempt, previous, nowMs);
     } else if (state == StationState::kGone) {

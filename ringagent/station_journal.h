@@ -40,7 +40,7 @@ class StationJournal : public FetchObserver {
         char stationId[24] = "";
     };
 
-    void AdapterEntry(Watched& adapter, StationState state, const StationSnapshot& attempt);
+    void AdapterEntry(StationState state, const StationSnapshot& attempt);
     void Answered(Watched& adapter, const StationSnapshot& attempt, const StationSnapshot& previous,
                   uint64_t nowMs);
 
