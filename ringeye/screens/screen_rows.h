@@ -266,9 +266,9 @@ void DrawLabels(VtHandle pad, RowTable table);
 // for a rise from one refresh of the table to the next; without it no rise is marked.
 void PaintRows(RowTable table, PaintContext& context, RiseMemory* rises);
 
-// True when every row carries what its way of showing needs (a format, a text table), no row
-// follows a value that is not there, and the counts watched for a rise fit the memory. Screens
-// check their tables with it at compile time.
+// True when every row carries what its way of showing needs (a format; a text table comes with
+// Text and LowestBitText by reference), no row follows a value that is not there, and the
+// counts watched for a rise fit the memory. Screens check their tables with it at compile time.
 constexpr bool ValidRows(const Row* rows, size_t count) {
     size_t rises = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -280,8 +280,6 @@ constexpr bool ValidRows(const Row* rows, size_t count) {
                                row.show == Show::kBit || row.show == Show::kOctets ||
                                row.show == Show::kString || row.show == Show::kLiteral;
         if (formatted && row.format == nullptr) return false;
-        const bool named = row.show == Show::kText || row.show == Show::kLowestBitText;
-        if (named && row.texts == nullptr) return false;
         if (row.trouble != Trouble::kNone && row.show == Show::kLabel) return false;
         if (row.trouble == Trouble::kAtOrBelow && row.other == 0) return false;
         if (row.trouble == Trouble::kRose) ++rises;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -62,6 +63,54 @@ TEST(StationCache, FetchesEachInstanceAtMostOncePerCachePeriod) {
         EXPECT_EQ(agent.station.requests.size(), step.requests) << "after " << step.advanceMs;
     }
     EXPECT_EQ(agent.cache.CycleCount(), 9u);
+}
+
+// What the cache reported, as "instance:state".
+std::vector<std::string> Reports;
+void RecordReport(int instance, StationState state, const StationSnapshot&) {
+    Reports.push_back(std::to_string(instance) + ":" + std::to_string(static_cast<int>(state)));
+}
+
+// A refusal the driver gets over keeps the rows for the grace period with the values last read;
+// a longer one, or a missing device, takes them away. One report when the rows start failing,
+// one when they go, one when they are back: none per attempt.
+TEST(StationCache, KeepsRowsThroughATransientRefusalForTheGracePeriod) {
+    platform::VirtualClock clock;
+    FakeStation station;
+    platform::SetClock(&clock);
+    platform::RegisterInProcessDevice("qd4682", &station);
+    station.FillHealthy(2);
+    station.ServeInstances(1);
+    Reports.clear();
+    StationCache cache{clock, kCacheMs, RecordReport, 2500};
+    const std::string kAnswers = "0:0", kFailing = "0:1", kGone = "0:2";
+    const struct {
+        std::function<void()> change;  // before this period's fetch
+        bool served;
+        uint32_t tReq;  // T_Req as served: the value last read
+    } periods[] = {
+        {[] {}, true, 1},
+        {[&] { station.RefuseWith(0x15); }, true, 1},
+        {[&] { station.SetObject(0x2033, 2); }, true, 1},  // still refused: the old value stays
+        {[] {}, true, 1},                                  // 2000 ms into the refusals
+        {[] {}, false, 0},                                 // 3000 ms: past the grace period
+        {[&] { station.RefuseWith(0); }, true, 2},
+        {[&] { platform::RegisterInProcessDevice("qd4682", nullptr); }, false, 0},
+    };
+    station.SetObject(0x2033, 1);
+    for (size_t p = 0; p < std::size(periods); ++p) {
+        periods[p].change();
+        cache.Refresh();
+        const StationSnapshot* served = cache.Served(0);
+        EXPECT_EQ(served != nullptr, periods[p].served) << "period " << p;
+        if (served) {
+            EXPECT_EQ(Value32(SlotOf(*served, 0x2033), 4), periods[p].tReq) << "period " << p;
+        }
+        clock.SleepMs(kCacheMs);
+    }
+    EXPECT_EQ(Reports, (std::vector<std::string>{kAnswers, kFailing, kGone, kAnswers, kGone}));
+    platform::RegisterInProcessDevice("qd4682", nullptr);
+    platform::SetClock(nullptr);
 }
 
 struct ConversionCase {
