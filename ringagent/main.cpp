@@ -29,10 +29,12 @@ int main(int argc, char** argv) {
     CLI::Option* watch =
         app.add_option("--watch", options.watchSeconds,
                        "fetch every adapter once per period (1 to 60 s), journal what changed, "
-                       "and answer queries from the newest fetch")
-            ->check(CLI::Range(1, 60));
+                       "and answer queries from the newest fetch (in place of --cache-ms)")
+            ->check(CLI::Range(1, 60))
+            ->type_name("SECONDS");
     app.add_option("--event-log", options.eventLogPath,
                    "also append each journal entry to FILE as a JSON line (reopened on SIGHUP)")
+        ->type_name("FILE")
         ->needs(watch);
     app.add_flag("--no-snmp", options.noSnmp, "watch without a master agent: journal only")
         ->needs(watch);
