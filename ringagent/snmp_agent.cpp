@@ -439,7 +439,8 @@ int RunAgent(const AgentOptions& options) {
         snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
         return 1;
     }
-    if (watching) {
+    // A refused agent ends at once: the journal is kept by the agent that serves.
+    if (watching && !RegistrationFailed) {
         // The first fetch at once; then one per period, whether or not a master is there.
         cache.FetchNow();
         snmp_alarm_register(static_cast<unsigned>(options.watchSeconds), SA_REPEAT, OnWatchTick,
