@@ -26,11 +26,24 @@ int main(int argc, char** argv) {
                    "redialled every 2 s)")
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
+    CLI::Option* watch =
+        app.add_option("--watch", options.watchSeconds,
+                       "fetch every adapter once per period (1 to 60 s), journal what changed, "
+                       "and answer queries from the newest fetch (in place of --cache-ms)")
+            ->check(CLI::Range(1, 60))
+            ->type_name("SECONDS");
+    app.add_option("--event-log", options.eventLogPath,
+                   "also append each journal entry to FILE as a JSON line (reopened on SIGHUP)")
+        ->type_name("FILE")
+        ->needs(watch);
+    app.add_flag("--no-snmp", options.noSnmp, "watch without a master agent: journal only")
+        ->needs(watch);
     app.add_flag("-f", options.foreground,
                  "stay in the foreground and log to stderr (else syslog)");
     app.footer(
         "The driver: the user's own ($XDG_RUNTIME_DIR/qd4682, or /tmp/qd4682-UID/qd4682)\n"
         "when one serves there, otherwise the host's device, /run/qd4682/qd4682.\n"
+        "With --event-log, SIGHUP reopens the file instead of ending the agent.\n"
         "Exit status: 0 after SIGTERM, SIGINT or SIGHUP; 1 when the master agent refuses\n"
         "the subtree (another agent serves it, or the master denies it) or the agent\n"
         "cannot start; 2 for a wrong option. See ringagent(8).");

@@ -9,18 +9,23 @@
 // clang-format on
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/clock.h"
+#include "ringagent/journal_outputs.h"
 #include "ringagent/mib_view.h"
 #include "ringagent/station_cache.h"
+#include "ringagent/station_journal.h"
 
 // The library's own handler of (un)registrations for an AgentX session; exported by
 // libnetsnmpagent, but its header is not installed. ringagent wraps it to learn whether the
@@ -34,26 +39,56 @@ constexpr char kAgentName[] = "ringagent";
 constexpr char kDefaultMasterAddress[] = "/var/agentx/master";  // net-snmp's
 
 StationCache* Cache = nullptr;
+bool Watching = false;  // queries are answered from the watch loop's snapshots
+JournalOutputs* Outputs = nullptr;
 
 // Signals end the loop through a pipe that the loop's select watches, so a signal that arrives
 // just before the loop blocks still wakes it.
 int SignalPipe[2] = {-1, -1};
 volatile sig_atomic_t StopRequested = 0;
+volatile sig_atomic_t ReopenRequested = 0;
+bool HangupReopens = false;  // with an event log, SIGHUP is logrotate's "reopen it"
 
-void OnTerminationSignal(int) {
-    StopRequested = 1;
+void WakeLoop() {
     const char byte = 0;
     const ssize_t written = write(SignalPipe[1], &byte, 1);
     (void)written;  // a full pipe already wakes the loop
 }
 
-void OnSignalPipe(int fd, void*) {
+void OnTerminationSignal(int) {
+    StopRequested = 1;
+    WakeLoop();
+}
+
+void OnHangup(int signal) {
+    if (!HangupReopens) {
+        OnTerminationSignal(signal);
+        return;
+    }
+    ReopenRequested = 1;
+    WakeLoop();
+}
+
+void DrainSignalPipe(int fd) {
     char bytes[16];
     while (read(fd, bytes, sizeof bytes) > 0) {
     }
 }
 
-bool InstallSignalHandlers() {
+void ReopenEventLogIfAsked() {
+    if (!ReopenRequested || Outputs == nullptr) return;
+    ReopenRequested = 0;
+    if (!Outputs->ReopenEventLog()) {
+        snmp_log(LOG_ERR, "cannot reopen the event log: %s\n", std::strerror(errno));
+    }
+}
+
+void OnSignalPipe(int fd, void*) {
+    DrainSignalPipe(fd);
+    ReopenEventLogIfAsked();
+}
+
+bool InstallSignalHandlers(bool withAgent) {
     if (pipe(SignalPipe) != 0) return false;
     for (int fd : SignalPipe) {
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -62,37 +97,15 @@ bool InstallSignalHandlers() {
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : {SIGTERM, SIGINT})
         sigaction(signal, &action, nullptr);
-    register_readfd(SignalPipe[0], OnSignalPipe, nullptr);
+    action.sa_handler = OnHangup;
+    sigaction(SIGHUP, &action, nullptr);
+    if (withAgent) register_readfd(SignalPipe[0], OnSignalPipe, nullptr);
     return true;
 }
 
 uint64_t GraceMs = 0;
-
-// Why an adapter's fetch failed, in the administrator's words.
-void DescribeFailure(const StationSnapshot& attempt, char* out, size_t size) {
-    if (attempt.end == CycleEnd::kVersionRefused) {
-        std::snprintf(out, size, "the station runs SMT version %u; only version 2 is understood",
-                      attempt.opVersionId);
-        return;
-    }
-    switch (attempt.device.fault) {
-        case DeviceFault::kMissingDevice:
-            std::snprintf(out, size, "cannot open the adapters' device");
-            return;
-        case DeviceFault::kShortReply:
-            std::snprintf(out, size, "the driver's answer stopped short");
-            return;
-        case DeviceFault::kStalled:
-            std::snprintf(out, size, "the driver did not answer in time");
-            return;
-        default:
-            std::snprintf(out, size, "the driver refused a request (error 0x%x)",
-                          static_cast<unsigned>(attempt.device.error));
-            return;
-    }
-}
 
 void ReportStation(int instance, StationState state, const StationSnapshot& attempt) {
     if (state == StationState::kAnswers) {
@@ -143,7 +156,8 @@ int HandleFddimib(netsnmp_mib_handler*, netsnmp_handler_registration*,
         netsnmp_request_set_error_all(requests, SNMP_ERR_NOTWRITABLE);
         return SNMP_ERR_NOERROR;
     }
-    Cache->Refresh();
+    // A watching agent answers from the watch loop's snapshots and asks the driver nothing.
+    if (!Watching) Cache->Refresh();
     uint32_t name[MAX_OID_LEN];
     for (netsnmp_request_info* request = requests; request; request = request->next) {
         if (request->processed) continue;
@@ -311,9 +325,52 @@ void ReportMasterState() {
     EverServed = true;
 }
 
+// The watch loop's tick: every adapter fetched, and the journal told what each fetch found.
+void OnWatchTick(unsigned int, void*) {
+    Cache->FetchNow();
+}
+
+// Without a master agent: the watch loop alone, woken by its period and by signals.
+void RunWatchOnly(int periodSeconds) {
+    platform::Clock& clock = platform::CurrentClock();
+    const uint64_t periodMs = static_cast<uint64_t>(periodSeconds) * 1000;
+    uint64_t next = clock.NowMs();
+    while (!StopRequested) {
+        const uint64_t now = clock.NowMs();
+        if (now >= next) {
+            Cache->FetchNow();
+            next += periodMs;
+            if (next <= now) next = now + periodMs;  // a fetch that outlasted its period
+        }
+        const uint64_t after = clock.NowMs();
+        pollfd signals = {SignalPipe[0], POLLIN, 0};
+        const int timeoutMs = next > after ? static_cast<int>(next - after) : 0;
+        if (poll(&signals, 1, timeoutMs) > 0) {
+            DrainSignalPipe(SignalPipe[0]);
+            ReopenEventLogIfAsked();
+        }
+    }
+}
+
+// A relative event log path would point elsewhere once the detached agent leaves its working
+// directory, and on every reopen after.
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char directory[PATH_MAX];
+    if (getcwd(directory, sizeof directory) == nullptr) return path;
+    return std::string(directory) + "/" + path;
+}
+
 }  // namespace
 
 int RunAgent(const AgentOptions& options) {
+    const bool watching = options.watchSeconds > 0;
+    JournalOutputs outputs(ChooseLogTarget(options.foreground), AbsolutePath(options.eventLogPath));
+    if (outputs.HasEventLog() && !outputs.ReopenEventLog()) {
+        std::fprintf(stderr, "ringagent: cannot open the event log %s: %s\n",
+                     options.eventLogPath.c_str(), std::strerror(errno));
+        return 1;
+    }
     if (options.foreground) {
         snmp_enable_stderrlog();
     } else {
@@ -338,9 +395,32 @@ int RunAgent(const AgentOptions& options) {
     snmp_enable_calllog();
     snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, OnLogMessage, nullptr);
 
-    GraceMs = options.graceMs >= 0 ? static_cast<uint64_t>(options.graceMs) : 3 * options.cacheMs;
-    StationCache cache(platform::CurrentClock(), options.cacheMs, ReportStation, GraceMs);
+    // Watching, a snapshot is as old as one period at most, and is served for as long.
+    const uint64_t cacheMs =
+        watching ? static_cast<uint64_t>(options.watchSeconds) * 1000 : options.cacheMs;
+    GraceMs = options.graceMs >= 0 ? static_cast<uint64_t>(options.graceMs) : 3 * cacheMs;
+    StationCache cache(platform::CurrentClock(), cacheMs, ReportStation, GraceMs);
+    StationJournal journal(outputs);
     Cache = &cache;
+    Watching = watching;
+    if (watching) {
+        cache.SetObserver(&journal);
+        Outputs = &outputs;
+        HangupReopens = outputs.HasEventLog();
+    }
+    if (options.noSnmp) {
+        if (!InstallSignalHandlers(false)) {
+            snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
+            return 1;
+        }
+        snmp_log(LOG_INFO, "watching the adapters every %d s, without a master agent\n",
+                 options.watchSeconds);
+        RunWatchOnly(options.watchSeconds);
+        snmp_log(LOG_INFO, "stopping\n");
+        Cache = nullptr;
+        Outputs = nullptr;
+        return 0;
+    }
     init_agent(kAgentName);
     if (!RegisterFddimib()) {
         snmp_log(LOG_ERR, "cannot register the fddimib subtree\n");
@@ -355,9 +435,17 @@ int RunAgent(const AgentOptions& options) {
     snmp_register_callback(SNMP_CALLBACK_APPLICATION, SNMPD_CALLBACK_INDEX_STOP,
                            OnMasterSessionStopped, nullptr);
     init_snmp(kAgentName);
-    if (!InstallSignalHandlers()) {
+    if (!InstallSignalHandlers(true)) {
         snmp_log(LOG_ERR, "cannot set up the signal handlers\n");
         return 1;
+    }
+    // A refused agent ends at once: the journal is kept by the agent that serves.
+    if (watching && !RegistrationFailed) {
+        // The first fetch at once; then one per period, whether or not a master is there.
+        cache.FetchNow();
+        snmp_alarm_register(static_cast<unsigned>(options.watchSeconds), SA_REPEAT, OnWatchTick,
+                            nullptr);
+        snmp_log(LOG_INFO, "watching the adapters every %d s\n", options.watchSeconds);
     }
     if (!SessionOpened && !RegistrationFailed) {
         snmp_log(LOG_WARNING, "no master agent at %s yet: dialling it every %d s\n",
@@ -375,5 +463,6 @@ int RunAgent(const AgentOptions& options) {
     ShuttingDown = true;
     snmp_shutdown(kAgentName);
     Cache = nullptr;
+    Outputs = nullptr;
     return RegistrationFailed ? 1 : 0;
 }

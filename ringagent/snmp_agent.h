@@ -13,6 +13,11 @@ struct AgentOptions {
     int64_t graceMs = -1;
     int pingSeconds = 30;  // how often a connected master is checked
     bool foreground = false;
+    // Watching: every adapter is fetched once per period and queries are answered from the
+    // newest snapshots; its entries go to the log and, when named, to a JSON Lines file.
+    int watchSeconds = 0;  // 0: not watching, fetch when queried
+    std::string eventLogPath;
+    bool noSnmp = false;  // watch without a master agent at all
 };
 
 // Runs until a termination signal; returns the process's exit status.

@@ -22,6 +22,11 @@ StationCache::StationCache(platform::Clock& clock, uint64_t cacheMs, StationRepo
 void StationCache::Refresh() {
     const uint64_t now = clock_.NowMs();
     if (fetched_ && now - fetchedAtMs_ < cacheMs_) return;
+    FetchNow();
+}
+
+void StationCache::FetchNow() {
+    const uint64_t now = clock_.NowMs();
     fetched_ = true;
     fetchedAtMs_ = now;
     for (int instance = 0; instance < kMaxInstances; ++instance)
@@ -52,6 +57,7 @@ void StationCache::Fetch(int instance, uint64_t now) {
     ++cycles_;
 
     const StationState state = StateAfter(adapter, attempt, now);
+    const StationSnapshot& previous = adapter.snapshots[adapter.served];
     if (state == StationState::kAnswers) adapter.served = 1 - adapter.served;
     if (state == StationState::kFailing && adapter.state != StationState::kFailing) {
         adapter.failingSinceMs = now;
@@ -62,4 +68,5 @@ void StationCache::Fetch(int instance, uint64_t now) {
     adapter.state = state;
     const bool worthReporting = first ? state == StationState::kAnswers || instance == 0 : changed;
     if (worthReporting && report_) report_(instance, state, attempt);
+    if (observer_) observer_->Fetched(instance, state, attempt, previous, now);
 }

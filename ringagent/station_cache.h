@@ -25,6 +25,15 @@ enum class StationState : uint8_t {
 // `end`, `device` and `opVersionId` say why a failing one failed.
 using StationReport = void (*)(int instance, StationState state, const StationSnapshot& attempt);
 
+// Told of every fetch: its state after it, the snapshot it filled, and the snapshot served
+// before it (a complete one if the adapter ever answered), at the clock's time `nowMs`.
+class FetchObserver {
+  public:
+    virtual ~FetchObserver() = default;
+    virtual void Fetched(int instance, StationState state, const StationSnapshot& attempt,
+                         const StationSnapshot& previous, uint64_t nowMs) = 0;
+};
+
 class StationCache {
   public:
     // `graceMs`: how long the rows of an adapter whose fetches fail with a transient refusal
@@ -35,6 +44,9 @@ class StationCache {
     // Fetches every instance again when the last fetch is older than the cache period (or
     // when there was none yet).
     void Refresh();
+    // Fetches every instance now, whatever the age of the last fetch: the watch loop's tick.
+    void FetchNow();
+    void SetObserver(FetchObserver* observer) { observer_ = observer; }
 
     // The snapshot an instance's rows are served from, or nullptr when it has none.
     const StationSnapshot* Served(int instance) const;
@@ -58,6 +70,7 @@ class StationCache {
     uint64_t cacheMs_;
     StationReport report_;
     uint64_t graceMs_;
+    FetchObserver* observer_ = nullptr;
     bool fetched_ = false;
     uint64_t fetchedAtMs_ = 0;
     uint64_t cycles_ = 0;

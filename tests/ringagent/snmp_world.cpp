@@ -127,10 +127,15 @@ int ChildProcess::Stop(int signal, int timeoutMs) {
     return -1;
 }
 
+void ChildProcess::Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+}
+
 SnmpWorld::SnmpWorld() : port_(FreeUdpPort()) {}
 
 SnmpWorld::~SnmpWorld() {
     agent_.reset();
+    trapReceiver_.reset();
     snmpd_.reset();
     simulator_.reset();
 }
@@ -144,7 +149,7 @@ void SnmpWorld::StopSimulator() {
     simulator_.reset();
 }
 
-void SnmpWorld::StartSnmpd() {
+void SnmpWorld::StartSnmpd(const std::string& extraConfig) {
     const std::string config = dir_.path() + "/snmpd.conf";
     std::ofstream(config) << "agentaddress udp:127.0.0.1:" << port_ << "\n"
                           << "rocommunity public 127.0.0.1\n"
@@ -153,7 +158,8 @@ void SnmpWorld::StartSnmpd() {
                           << "\n"
                           << "rouser " << kUser << " priv\n"
                           << "master agentx\n"
-                          << "agentXSocket " << dir_.path() << "/agentx\n";
+                          << "agentXSocket " << dir_.path() << "/agentx\n"
+                          << extraConfig;
     snmpd_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{SNMPD_PATH, "-f", "-Lo", "-C", "-c", config},
         WithRuntimeDir(dir_.path()), dir_.path() + "/snmpd.log");
@@ -175,6 +181,28 @@ int SnmpWorld::RunSecondAgent() {
     ChildProcess second({RINGAGENT_PATH, "-f", "-x", dir_.path() + "/agentx"},
                         WithRuntimeDir(dir_.path()), dir_.path() + "/ringagent2.log");
     return second.Wait(kStopTimeoutMs);
+}
+
+void SnmpWorld::SignalAgent(int signal) {
+    if (agent_) agent_->Signal(signal);
+}
+
+void SnmpWorld::StartTrapReceiver() {
+    trapPort_ = FreeUdpPort();
+    const std::string config = dir_.path() + "/snmptrapd.conf";
+    std::ofstream(config) << "disableAuthorization yes\n";
+    trapReceiver_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{SNMPTRAPD_PATH, "-f", "-On", "-Lf", dir_.path() + "/traps.log",
+                                 "-C", "-c", config, "udp:127.0.0.1:" + std::to_string(trapPort_)},
+        WithRuntimeDir(dir_.path()), dir_.path() + "/snmptrapd.out");
+}
+
+std::string SnmpWorld::TrapLog() const {
+    return ReadFile(dir_.path() + "/traps.log");
+}
+
+std::string SnmpWorld::FileText(const std::string& name) const {
+    return ReadFile(PathOf(name));
 }
 
 int SnmpWorld::StopAgent() {

@@ -27,6 +27,8 @@ class ChildProcess {
     int Stop(int signal, int timeoutMs);
     // Waits for the exit without a signal: its status, or -1 (killed) after `timeoutMs`.
     int Wait(int timeoutMs) { return Stop(0, timeoutMs); }
+    // Sends `signal` and leaves the program running.
+    void Signal(int signal);
 
   private:
     pid_t pid_ = -1;
@@ -47,10 +49,19 @@ class SnmpWorld {
 
     void StartSimulator(const std::vector<std::string>& args);
     void StopSimulator();
-    void StartSnmpd();
+    // `extraConfig`: lines after the master's own (monitors, users, trap sinks).
+    void StartSnmpd(const std::string& extraConfig = "");
     void StopSnmpd();
     void StartAgent(const std::vector<std::string>& args = {});
+    void SignalAgent(int signal);
     int StopAgent();
+    // snmptrapd on a free UDP port of 127.0.0.1, logging every trap it takes with numeric OIDs.
+    void StartTrapReceiver();
+    int TrapPort() const { return trapPort_; }
+    std::string TrapLog() const;
+    // A file in the world's directory, and its contents ("" while it does not exist).
+    std::string PathOf(const std::string& name) const { return dir_.path() + "/" + name; }
+    std::string FileText(const std::string& name) const;
     // Runs another agent beside the first until it ends by itself; its exit status.
     int RunSecondAgent();
 
@@ -84,6 +95,8 @@ class SnmpWorld {
 
     sim_test::TempDir dir_;
     int port_ = 0;
+    int trapPort_ = 0;
+    std::unique_ptr<ChildProcess> trapReceiver_;
     std::unique_ptr<sim_test::SimProcess> simulator_;
     std::unique_ptr<ChildProcess> snmpd_;
     std::unique_ptr<ChildProcess> agent_;
