@@ -18,8 +18,26 @@ scratch_root_enter() {
             bash "$script" "$@"
     fi
     ip link set lo up
+    # The caller's directories (the sources, the build) may lie in /tmp, a clone there say,
+    # which becomes a scratch tmpfs below: they are bound back to where they were, parents first.
+    local kept=() path
+    for path in "$scratch_root_here" "$@"; do
+        [ -d "$path" ] || continue
+        path=$(cd "$path" && pwd)
+        [[ $path == /tmp/* ]] && kept+=("$path")
+    done
+    if [ ${#kept[@]} -gt 0 ]; then
+        mount -t tmpfs -o mode=0700 scratch-keep /mnt
+        mkdir /mnt/tmp
+        mount --bind /tmp /mnt/tmp
+    fi
     mount -t tmpfs -o mode=0755 scratch-run /run
     mount -t tmpfs -o mode=1777 scratch-tmp /tmp
+    while read -r path; do
+        [ -n "$path" ] || continue
+        mkdir -p "$path"
+        mount --bind "/mnt/tmp${path#/tmp}" "$path"
+    done < <(printf '%s\n' "${kept[@]}" | sort -u)
     mount -t tmpfs -o mode=0755 scratch-usr-local /usr/local
     mkdir -p /var/agentx /var/lib/snmp
     mount -t tmpfs -o mode=0755 scratch-agentx /var/agentx
