@@ -3,6 +3,9 @@
 // agent follows adapters, the driver and snmpd as they come and go.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <signal.h>
 
 #include <set>
@@ -266,3 +269,31 @@ TEST(RingAgent, ASecondAgentIsRefusedTheSubtreeAndExitsWithAnError) {
 }
 
 }  // namespace
+
+// The adapter is not ready one second in ten: a manager polling for a minute always finds the
+// station, while the agent says when it starts failing and when it answers again, not once per
+// refused fetch.
+TEST(RingAgent, AFlakyStationIsInEveryPollWhileItsRefusalsComeAndGo) {
+    SnmpWorld world;
+    world.StartSimulator({"--scenario", "flaky", "--seed", "1"});
+    world.StartSnmpd();
+    world.StartAgent();  // a cache of 1 s, rows kept through 3 s of refusals
+    ASSERT_TRUE(SnmpWorld::WaitFor([&] { return world.SmtNumber() == 1; })) << world.Logs();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int polls = 0, missing = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        ++polls;
+        if (world.SmtNumber() != 1) ++missing;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    EXPECT_EQ(missing, 0) << "of " << polls << " polls\n" << world.Logs();
+    const std::string log = world.AgentLog();
+    const size_t failing = Occurrences(log, "does not answer");
+    EXPECT_GT(failing, 0u) << log;  // the refusals did come
+    EXPECT_EQ(Occurrences(log, "no rows for it"), 0u) << log;
+    // One line when it answers at first, then one each way per refused second (the last one
+    // may still be under way).
+    const size_t answering = Occurrences(log, "answers: served");
+    EXPECT_GE(answering, failing) << log;
+    EXPECT_LE(answering, failing + 1) << log;
+}
