@@ -18,10 +18,11 @@ scratch_root_enter() {
             bash "$script" "$@"
     fi
     ip link set lo up
-    # The caller's directories (the sources, the build) may lie in /tmp, a clone there say,
-    # which becomes a scratch tmpfs below: they are bound back to where they were, parents first.
+    # The caller's directories (the sources these tests belong to, the build) may lie in /tmp,
+    # a clone there say, which becomes a scratch tmpfs below: they are bound back to where they
+    # were, parents first.
     local kept=() path
-    for path in "$scratch_root_here" "$@"; do
+    for path in "$scratch_root_here/../.." "$@"; do
         [ -d "$path" ] || continue
         path=$(cd "$path" && pwd)
         [[ $path == /tmp/* ]] && kept+=("$path")
