@@ -161,8 +161,10 @@ void TerminalDisplay::Present(const ScreenImage& image) {
         noticeShown_ = false;
         shown_ = image;
         DrawAllCells();
-    } else {
-        DrawChangedCells(image);
+    } else if (!DrawChangedCells(image) && image.cursorVisible == shown_.cursorVisible &&
+               image.cursorRow == shown_.cursorRow && image.cursorColumn == shown_.cursorColumn) {
+        // Nothing to send: curses would compare every line to find that out.
+        return;
     }
     shown_.cursorVisible = image.cursorVisible;
     shown_.cursorRow = image.cursorRow;
@@ -186,7 +188,8 @@ bool SameStyleRow(const ScreenImage& a, const ScreenImage& b, int row) {
 
 }  // namespace
 
-void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
+bool TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
+    bool changed = false;
     int visibleRows = std::min(image.rows, getmaxy(stdscr));
     int visibleColumns = std::min(image.columns, getmaxx(stdscr));
     for (int row = 0; row < image.rows; ++row) {
@@ -203,11 +206,13 @@ void TerminalDisplay::DrawChangedCells(const ScreenImage& image) {
             }
             shown[static_cast<size_t>(column)] = character;
             NoteShownStyle(row, column, style);
+            changed = true;
             if (row < visibleRows && column < visibleColumns) {
                 mvwaddch(stdscr, row, column, StyledGlyph(character, style));
             }
         }
     }
+    return changed;
 }
 
 void TerminalDisplay::DrawAllCells() {

@@ -58,7 +58,7 @@ class TerminalDisplay : public Display {
     // LINES and COLUMNS.
     void Open(const char* title, int rows, int columns) override;
     void SetUsedSize(int rows, int columns) override;
-    // Sends only the cells that differ from the last image shown.
+    // Sends only the cells that differ from the last image shown, and the cursor when it moved.
     void Present(const ScreenImage& image) override;
     int TakeKey(bool translate) override;
     bool WaitForKey(int timeoutMs) override;
@@ -67,7 +67,8 @@ class TerminalDisplay : public Display {
     void CheckEvents() override;
 
   private:
-    void DrawChangedCells(const ScreenImage& image);
+    // Draws the cells that differ from the last image shown; false when none does.
+    bool DrawChangedCells(const ScreenImage& image);
     void DrawAllCells();
     void PlaceCursor();
     void Repaint();

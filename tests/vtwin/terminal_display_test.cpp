@@ -236,6 +236,18 @@ TEST(TerminalWrites, AnUpdateReachesTheTerminalInOneWrite) {
             EXPECT_EQ(writesSince(&sent), 1);
             EXPECT_NE(sent.find(c.text), std::string::npos) << sent;
         }
+        // The same image again sends nothing; a visible cursor that moved is sent alone.
+        terminal.Present(image);
+        EXPECT_EQ(writesSince(&sent), 0);
+        image.cursorVisible = true;
+        terminal.Present(image);
+        writesSince(&sent);
+        image.cursorRow = 12;
+        image.cursorColumn = 40;
+        terminal.Present(image);
+        sent.clear();
+        EXPECT_EQ(writesSince(&sent), 1);
+        EXPECT_NE(sent.find("\033[13;41H"), std::string::npos) << sent;
     }
     std::fclose(output);
     std::fclose(input);
