@@ -8,6 +8,7 @@
 #include <curses.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,6 +45,12 @@ chtype Glyph(char character) {
 int64_t NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool SameTerminal(int input, int output) {
+    struct stat in = {}, out = {};
+    return fstat(input, &in) == 0 && fstat(output, &out) == 0 && S_ISCHR(in.st_mode) &&
+           S_ISCHR(out.st_mode) && in.st_rdev == out.st_rdev;
 }
 
 }  // namespace
@@ -95,6 +102,7 @@ void TerminalDisplay::Open(const char* title, int rows, int columns) {
     intrflush(stdscr, FALSE);
     keypad(stdscr, TRUE);
     nodelay(stdscr, TRUE);
+    watchOutput_ = !SameTerminal(fileno(input_), fileno(output_));
     shown_ = ScreenImage{};
     shown_.rows = rows;
     shown_.columns = columns;
@@ -360,11 +368,12 @@ bool TerminalDisplay::WaitForKey(int timeoutMs) {
         int remaining =
             timeoutMs < 0 ? -1 : static_cast<int>(std::max<int64_t>(0, deadline - NowMs()));
         // The output is watched for nothing but its failure (a hang-up, a reader gone), which
-        // poll() reports whatever the events asked for.
+        // poll() reports whatever the events asked for; not at all when it is the input's
+        // terminal, whose hang-up the input shows.
         struct pollfd watched[3] = {{SignalWakeDescriptor(), POLLIN, 0},
                                     {fileno(input_), POLLIN, 0},
                                     {fileno(output_), 0, 0}};
-        int ready = poll(watched, 3, remaining);
+        int ready = poll(watched, watchOutput_ ? 3 : 2, remaining);
         if (ready < 0 && errno != EINTR) return false;
         CheckEvents();
         if (ready > 0 && (watched[2].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) HangUp();

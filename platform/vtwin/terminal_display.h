@@ -108,6 +108,8 @@ class TerminalDisplay : public Display {
     int usedRows_ = 0, usedColumns_ = 0;
     bool noticeShown_ = false;
     bool titlePushed_ = false;
+    // The output is another file than the input's terminal, so its failure is watched apart.
+    bool watchOutput_ = true;
     // The last wgetch found nothing: curses holds no key that poll() cannot see.
     bool inputDrained_ = false;
     // The last wait for keys timed out with nothing in the input: the next TakeKey need not ask.
