@@ -1,10 +1,13 @@
 // The least a monitor could do: the device requests of ringeye's first screen (26 IOCTL_SMT_GET,
 // each opening the device, asking and closing, then a second's wait) or of the Tallyer (one
 // IOCTL_DRIVER_STATS, then a second's wait), through the same device calls, and nothing else:
-// no terminal, no keys. bench/idle_ratio measures what the monitors cost beyond it.
+// no terminal, no keys. bench/idle_ratio measures what the monitors cost beyond it. With
+// --spinner it also writes, after each round, the two bytes an idle monitor sends its terminal
+// (back one cell, the next spinner character): what showing anything at all costs.
 //
-//   request_client ringeye|Tallyer      runs until killed
+//   request_client ringeye|Tallyer [--spinner]      runs until killed
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -54,12 +57,23 @@ void WaitASecond() {
     }
 }
 
+void WriteSpinner() {
+    static const char kSpinner[] = "\\|/-";
+    static unsigned phase = 0;
+    const char step[2] = {'\b', kSpinner[phase++ % 4]};
+    if (write(STDOUT_FILENO, step, sizeof step) < 0) {
+        // The terminal is gone: the bench is over.
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool ringeye = argc == 2 && std::strcmp(argv[1], "ringeye") == 0;
-    if (argc != 2 || (!ringeye && std::strcmp(argv[1], "Tallyer") != 0)) {
-        std::fprintf(stderr, "usage: request_client ringeye|Tallyer\n");
+    const bool ringeye = argc >= 2 && std::strcmp(argv[1], "ringeye") == 0;
+    const bool spinner = argc == 3 && std::strcmp(argv[2], "--spinner") == 0;
+    if (argc < 2 || argc > 3 || (!ringeye && std::strcmp(argv[1], "Tallyer") != 0) ||
+        (argc == 3 && !spinner)) {
+        std::fprintf(stderr, "usage: request_client ringeye|Tallyer [--spinner]\n");
         return 2;
     }
     for (;;) {
@@ -76,6 +90,7 @@ int main(int argc, char** argv) {
             PutWord(0, 0);
             Ask(kDriverStats, kStatsLength);
         }
+        if (spinner) WriteSpinner();
         WaitASecond();
     }
 }
