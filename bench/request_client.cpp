@@ -1,9 +1,9 @@
-// The least a monitor could do: the device requests of ringeye's first screen (26 IOCTL_SMT_GET,
-// each opening the device, asking and closing, then a second's wait) or of the Tallyer (one
-// IOCTL_DRIVER_STATS, then a second's wait), through the same device calls, and nothing else:
-// no terminal, no keys. bench/idle_ratio measures what the monitors cost beyond it. With
-// --spinner it also writes, after each round, the two bytes an idle monitor sends its terminal
-// (back one cell, the next spinner character): what showing anything at all costs.
+// The least a monitor could do: the device requests of ringeye's refresh (26 IOCTL_SMT_GET for
+// a station of two ports, each opening the device, asking and closing, then a second's wait) or
+// of the Tallyer (one IOCTL_DRIVER_STATS, then a second's wait), through the same device calls,
+// and nothing else: no terminal, no keys. bench/idle_ratio measures what the monitors cost
+// beyond it. With --spinner it also writes, after each round, the two bytes an idle monitor
+// sends its terminal (back one cell, the next spinner character): what showing anything costs.
 //
 //   request_client ringeye|Tallyer [--spinner]      runs until killed
 #include <time.h>
@@ -14,6 +14,8 @@
 #include <cstring>
 
 #include "platform/win32_on_linux/win32.h"
+#include "smtmib/attribute_groups.h"
+#include "smtmib/fetch_list.h"
 
 namespace {
 
@@ -23,17 +25,7 @@ constexpr uint32_t kAnswerSize = 512;
 constexpr DWORD kDriverStats = 0xA0286004;
 constexpr DWORD kStatsLength = 148;
 
-// ringeye's first screen, in its order: SMT request code and resource index.
-constexpr struct {
-    uint32_t code;
-    uint32_t index;
-} kScreenOne[] = {
-    {0x2014, 1}, {0x100D, 0}, {0x1016, 0}, {0x100A, 0}, {0x1014, 0}, {0x1028, 0}, {0x1032, 1},
-    {0x200A, 1}, {0x2014, 1}, {0x2028, 1}, {0x2032, 1}, {0x2046, 1}, {0x205A, 1}, {0x2064, 1},
-    {0x206E, 1}, {0x320A, 1}, {0x400A, 1}, {0x401E, 1}, {0x4028, 1}, {0x4032, 1}, {0x403C, 1},
-    {0x400A, 2}, {0x401E, 2}, {0x4028, 2}, {0x4032, 2}, {0x403C, 2},
-};
-static_assert(sizeof(kScreenOne) / sizeof(kScreenOne[0]) == 26, "ringeye asks 26 a refresh");
+constexpr uint32_t kStillStationPorts = 2;
 
 uint8_t buffer[kSmtGetLength];
 
@@ -49,6 +41,15 @@ void Ask(DWORD code, DWORD length) {
     DWORD count = 0;
     DeviceIoControl(device, code, buffer, length, buffer, length, &count, nullptr);
     CloseHandle(device);
+}
+
+void AskSmt(uint32_t code, uint32_t index) {
+    std::memset(buffer, 0, sizeof buffer);
+    PutWord(0, 0);  // device instance
+    PutWord(code, 1);
+    PutWord(kAnswerSize, 2);
+    PutWord(index, 3);
+    Ask(kSmtGet, kSmtGetLength);
 }
 
 void WaitASecond() {
@@ -78,13 +79,13 @@ int main(int argc, char** argv) {
     }
     for (;;) {
         if (ringeye) {
-            for (const auto& request : kScreenOne) {
-                std::memset(buffer, 0, sizeof buffer);
-                PutWord(0, 0);  // device instance
-                PutWord(request.code, 1);
-                PutWord(kAnswerSize, 2);
-                PutWord(request.index, 3);
-                Ask(kSmtGet, kSmtGetLength);
+            // ringeye's cycle: the MAC configuration, the version gate and the port count, then
+            // the list for a station of two ports.
+            AskSmt(FetchList[kMacConfigFetchEntry].code, FetchList[kMacConfigFetchEntry].index);
+            AskSmt(kOpVersionIdType, 0);
+            AskSmt(kNonMasterCtType, 0);
+            for (const FetchRequest* entry = FetchList; entry->code != 0; ++entry) {
+                if (entry->index <= kStillStationPorts) AskSmt(entry->code, entry->index);
             }
         } else {
             PutWord(0, 0);
