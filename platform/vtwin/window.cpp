@@ -1,5 +1,6 @@
 #include "platform/vtwin/window.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -124,8 +125,33 @@ void WriteCharacter(VtWindowRecord& window, char character) {
 }
 
 void WriteText(VtWindowRecord& window, const char* text, size_t length) {
-    for (size_t i = 0; i < length; ++i)
-        WriteCharacter(window, text[i]);
+    const char* const end = text + length;
+    while (text < end) {
+        if (*text == '\n') {
+            BlankRestOfRow(window);
+            ++text;
+            continue;
+        }
+        // The characters up to the next line end go in as one run, cut at the last column:
+        // a refresh writes whole screens of text, and a cell at a time showed in its cost.
+        const char* const lineEnd =
+            static_cast<const char*>(std::memchr(text, '\n', static_cast<size_t>(end - text)));
+        const char* const runEnd = lineEnd ? lineEnd : end;
+        const size_t room = window.cursorColumn < window.columns
+                                ? static_cast<size_t>(window.columns - window.cursorColumn)
+                                : 0;
+        const size_t count = std::min(static_cast<size_t>(runEnd - text), room);
+        if (count > 0) {
+            const size_t first = CellIndex(window, window.cursorRow, window.cursorColumn);
+            // A cell never holds NUL, so every row of the screen reads as plain text.
+            std::replace_copy(text, text + count, window.cells + first, '\0', ' ');
+            // Written text is plain: a style belongs to what was there before.
+            std::memset(window.styles + first, kVtStyleNormal, count);
+            if (window.touched) std::memset(window.touched + first, 1, count);
+            window.cursorColumn += static_cast<int>(count);
+        }
+        text = runEnd;
+    }
 }
 
 void EraseCells(VtWindowRecord& window) {

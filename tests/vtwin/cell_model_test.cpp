@@ -65,13 +65,13 @@ TEST_F(WindowWrites, CharactersAndFormattedTextGoToTheCursor) {
     vtPrintAt(3, 40, "Recv packets %12lu", 4294967295ul);
     vtMove(mainWindow, 5, 0);
     vtPrint("%s", "-- Commands");
-    vtPrintf(mainWindow, "%d", 42);
+    vtPrintf(mainWindow, "%d%c|", 42, 0);  // a NUL is a blank cell
     EXPECT_EQ(vtPrintAt(24, 0, "%s", "below the window"), 0);
     vtRefresh(mainWindow);
     EXPECT_EQ(display.Row(0), RowWith(82, "ab"));
     EXPECT_EQ(display.Cells(3, 38, 27), "  Recv packets   4294967295");
     EXPECT_EQ(display.Cells(3, 65, 19), std::string(19, ' '));
-    EXPECT_EQ(display.Row(5), RowWith(0, "-- Commands42"));
+    EXPECT_EQ(display.Row(5), RowWith(0, "-- Commands42 |"));
     EXPECT_EQ(display.Row(23), RowWith(0, ""));
 }
 
