@@ -303,8 +303,9 @@ bool SmtNumberAnswered() {
 Sent Get(const Wanted* const* wanted, size_t count, uint32_t smtIndex, StationSnapshot& station,
          ContinueCheck continueCycle) {
     Batch& batch = Snmp.batch;
-    batch.count = count;
-    for (size_t b = 0; b < count; ++b) {
+    // A request holds at most what one screen reads.
+    batch.count = count < kMaxWanted ? count : kMaxWanted;
+    for (size_t b = 0; b < batch.count; ++b) {
         batch.wanted[b] = wanted[b];
         batch.lengths[b] = NameOf(*wanted[b], smtIndex, batch.names[b]);
     }
