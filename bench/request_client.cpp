@@ -13,21 +13,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/win32_on_linux/win32.h"
+#include "common/device_channel.h"
 #include "smtmib/attribute_groups.h"
 #include "smtmib/fetch_list.h"
+#include "smtmib/smt_retrieval.h"
 
 namespace {
 
-constexpr DWORD kSmtGet = 0xA0286044;
-constexpr DWORD kSmtGetLength = 2064;
-constexpr uint32_t kAnswerSize = 512;
-constexpr DWORD kDriverStats = 0xA0286004;
+// The driver's statistics record: 37 words.
 constexpr DWORD kStatsLength = 148;
-
 constexpr uint32_t kStillStationPorts = 2;
 
-uint8_t buffer[kSmtGetLength];
+uint8_t buffer[kSmtRequestSize];
 
 void PutWord(uint32_t value, size_t word) {
     std::memcpy(buffer + 4 * word, &value, sizeof value);
@@ -47,9 +44,9 @@ void AskSmt(uint32_t code, uint32_t index) {
     std::memset(buffer, 0, sizeof buffer);
     PutWord(0, 0);  // device instance
     PutWord(code, 1);
-    PutWord(kAnswerSize, 2);
+    PutWord(kAnswerAreaSize, 2);
     PutWord(index, 3);
-    Ask(kSmtGet, kSmtGetLength);
+    Ask(IOCTL_SMT_GET, kSmtRequestSize);
 }
 
 void WaitASecond() {
@@ -89,7 +86,7 @@ int main(int argc, char** argv) {
             }
         } else {
             PutWord(0, 0);
-            Ask(kDriverStats, kStatsLength);
+            Ask(IOCTL_DRIVER_STATS, kStatsLength);
         }
         if (spinner) WriteSpinner();
         WaitASecond();
