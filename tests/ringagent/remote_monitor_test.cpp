@@ -141,10 +141,13 @@ Pane Settled(TmuxSession& session, const std::string& title) {
     }));
 }
 
-// Every screen and page of the remote monitor against the local one on the same still station.
+// Every screen and page of the remote monitor against the local one on the same still station,
+// under a title that names the agent.
 void CompareEveryScreen(StillWorld& still, const std::string& options) {
     auto local = still.Monitor("", false);
     auto remote = still.Monitor(options);
+    const std::string title = "ringeye SMT 7.3 - " + still.Agent();
+    EXPECT_EQ(remote->WaitForFormat("#{pane_title}", title), title);
     for (const ScreenCase& screen : kScreens) {
         SCOPED_TRACE(std::string("keys '") + screen.keys + "': " + screen.title);
         for (const char* key = screen.keys; *key; ++key) {
@@ -204,14 +207,6 @@ TEST(RemoteMonitor, CommandLineIsReadAsSnmpgetReadsIt) {
         EXPECT_EQ(WEXITSTATUS(status), c.status) << c.arguments;
         EXPECT_NE(output.find(c.output), std::string::npos) << c.arguments << ":\n" << output;
     }
-}
-
-TEST(RemoteMonitor, TheTitleNamesTheAgent) {
-    if (!TmuxSession::TmuxInstalled()) GTEST_SKIP() << "tmux is not installed";
-    StillWorld still;
-    auto remote = still.Monitor("-v 2c -c public");
-    EXPECT_EQ(remote->WaitForFormat("#{pane_title}", "ringeye SMT 7.3 - " + still.Agent()),
-              "ringeye SMT 7.3 - " + still.Agent());
 }
 
 // Failures that come and go: each shows its message and the station comes back after it.
